@@ -1,0 +1,11 @@
+# QUILLMERE_SANITIZE: "" (none), "address" (ASan + UBSan) or "thread" (TSan).
+set(QUILLMERE_SANITIZE "" CACHE STRING "Sanitizer build: address or thread")
+if(QUILLMERE_SANITIZE STREQUAL "address")
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+    add_link_options(-fsanitize=address,undefined)
+elseif(QUILLMERE_SANITIZE STREQUAL "thread")
+    add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+    add_link_options(-fsanitize=thread)
+elseif(NOT QUILLMERE_SANITIZE STREQUAL "")
+    message(FATAL_ERROR "QUILLMERE_SANITIZE must be empty, address or thread")
+endif()

@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "StandardFolders.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace {
+QString xdgBase(const char *variable, const char *fallbackBelowHome)
+{
+    const QString value = qEnvironmentVariable(variable);
+    // Relative values are invalid by the XDG rules and are ignored.
+    if (!value.isEmpty() && QDir::isAbsolutePath(value))
+        return value;
+    return QDir::homePath() + QLatin1Char('/') + QLatin1String(fallbackBelowHome);
+}
+} // namespace
+
+QString StandardFolders::desktop()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+}
+
+QString StandardFolders::documents()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+}
+
+QString StandardFolders::applicationSupport()
+{
+    return xdgBase("XDG_DATA_HOME", ".local/share") + QStringLiteral("/Quillmere");
+}
+
+QString StandardFolders::configFolder()
+{
+    return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Quillmere");
+}

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+// The user's folders, looked up afresh on every call (the XDG user-dirs file may change).
+namespace StandardFolders {
+QString desktop();            // XDG_DESKTOP_DIR, else $HOME/Desktop
+QString documents();          // XDG_DOCUMENTS_DIR, else $HOME/Documents
+QString applicationSupport(); // $XDG_DATA_HOME/Quillmere
+QString configFolder();       // $XDG_CONFIG_HOME/Quillmere
+} // namespace StandardFolders

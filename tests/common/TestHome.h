@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QTemporaryDir>
+
+// A temporary HOME for one test: HOME and the XDG base folders point inside it, the Desktop and
+// Documents folders exist, and the previous environment comes back when it ends.
+class TestHome {
+public:
+    TestHome();
+    ~TestHome();
+    TestHome(const TestHome &) = delete;
+    TestHome &operator=(const TestHome &) = delete;
+
+    QString path() const { return dir_.path(); }
+    QString desktop() const { return path() + QStringLiteral("/Desktop"); }
+    QString documents() const { return path() + QStringLiteral("/Documents"); }
+    QString settingsFile() const; // the settings store's file
+    QString applicationSupport() const;
+
+    // Creates a file with `content` at `path` (a name under the home, or absolute).
+    static void writeFile(const QString &path, const QByteArray &content = {});
+
+private:
+    QTemporaryDir dir_;
+    QList<QPair<QByteArray, QByteArray>> saved_;
+};
