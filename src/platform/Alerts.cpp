@@ -16,7 +16,7 @@ std::function<int(const Alert &)> &presenter()
 QMessageBox *makeBox(const Alert &alert)
 {
     auto *box = new QMessageBox;
-    box->setWindowTitle(QStringLiteral("Quillmere"));
+    box->setWindowTitle(alert.title);
     box->setText(alert.title);
     box->setInformativeText(alert.message);
     box->setIcon(alert.style == Alert::Critical        ? QMessageBox::Critical
