@@ -1,0 +1,496 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "FileManager.h"
+
+#include "Log.h"
+
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <optional>
+#include <sys/sendfile.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+namespace {
+std::function<void(const QByteArray &)> &beforeCommitHook() {
+    static std::function<void(const QByteArray &)> hook;
+    return hook;
+}
+
+// A descriptor closed when it goes out of scope.
+class Fd {
+public:
+    explicit Fd(int fd = -1)
+        : fd_(fd) {}
+    Fd(Fd &&other) noexcept
+        : fd_(std::exchange(other.fd_, -1)) {}
+    Fd &operator=(Fd &&other) noexcept {
+        std::swap(fd_, other.fd_);
+        return *this;
+    }
+    Fd(const Fd &) = delete;
+    Fd &operator=(const Fd &) = delete;
+    ~Fd() {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    int get() const { return fd_; }
+    bool valid() const { return fd_ >= 0; }
+    // Closes now and reports what close said (a late write error on some file systems).
+    int close() {
+        const int result = ::close(std::exchange(fd_, -1));
+        return result == 0 ? 0 : errno;
+    }
+
+private:
+    int fd_;
+};
+
+// A directory stream over a descriptor of ours; closed when it goes out of scope.
+class Directory {
+public:
+    explicit Directory(int fd)
+        : dir_(fd >= 0 ? fdopendir(fd) : nullptr) {
+        if (!dir_ && fd >= 0)
+            ::close(fd);
+    }
+    Directory(const Directory &) = delete;
+    Directory &operator=(const Directory &) = delete;
+    ~Directory() {
+        if (dir_)
+            closedir(dir_);
+    }
+    bool valid() const { return dir_ != nullptr; }
+    int fd() const { return dirfd(dir_); }
+    // The next name other than "." and ".."; null at the end or on an error (then `error` is set).
+    const char *next(int *error) {
+        for (;;) {
+            errno = 0;
+            const dirent *entry = readdir(dir_);
+            if (!entry) {
+                *error = errno;
+                return nullptr;
+            }
+            const char *n = entry->d_name;
+            if (!(n[0] == '.' && (n[1] == '\0' || (n[1] == '.' && n[2] == '\0'))))
+                return n;
+        }
+    }
+
+private:
+    DIR *dir_;
+};
+
+QString errorText(int error) {
+    return QString::fromUtf8(strerrordesc_np(error));
+}
+
+bool fail(QString *error, const QString &text) {
+    if (error)
+        *error = text;
+    return false;
+}
+
+bool moveFailed(QString *error, const QByteArray &source, const QByteArray &target, int errorCode) {
+    return fail(error, QStringLiteral("Could not move %1 to %2: %3")
+                           .arg(readableName(source), readableName(target), errorText(errorCode)));
+}
+
+// A path is handed to the kernel as a C string: an embedded NUL would silently name another file.
+bool usablePath(const QByteArray &path) {
+    return !path.isEmpty() && !path.contains('\0');
+}
+
+struct SplitPath {
+    QByteArray parent;
+    QByteArray name;
+};
+
+// "/a/b/c/" → {"/a/b", "c"}; "c" → {".", "c"}; "/c" → {"/", "c"}.
+std::optional<SplitPath> splitPath(QByteArray path) {
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    const qsizetype slash = path.lastIndexOf('/');
+    SplitPath split{slash < 0 ? QByteArray(".") : path.left(slash == 0 ? 1 : slash),
+                    path.mid(slash + 1)};
+    if (split.name.isEmpty() || split.name == "." || split.name == "..")
+        return std::nullopt;
+    return split;
+}
+
+int openDirectory(int dirFd, const char *name) {
+    return openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+int copyItem(int srcDir, const char *srcName, const struct stat &st, int dstDir,
+             const char *dstName, bool *created);
+
+// Data from `in` to `out` up to the end of `in`: in the kernel where it can (copy_file_range,
+// then sendfile), else through a buffer. Returns 0 or an errno value.
+int copyData(int in, int out, off_t *copied) {
+    constexpr size_t chunk = size_t(1) << 30;
+    *copied = 0;
+    bool kernelCopy = true;
+    while (kernelCopy) {
+        const ssize_t n = copy_file_range(in, nullptr, out, nullptr, chunk, 0);
+        if (n > 0) {
+            *copied += n;
+            continue;
+        }
+        if (n == 0)
+            return 0;
+        if (errno == EINTR)
+            continue;
+        if (*copied > 0 || (errno != EXDEV && errno != EINVAL && errno != ENOSYS &&
+                            errno != EOPNOTSUPP && errno != EBADF))
+            return errno;
+        kernelCopy = false;
+    }
+    bool sendFile = true;
+    while (sendFile) {
+        const ssize_t n = sendfile(out, in, nullptr, chunk);
+        if (n > 0) {
+            *copied += n;
+            continue;
+        }
+        if (n == 0)
+            return 0;
+        if (errno == EINTR)
+            continue;
+        if (*copied > 0 || (errno != EINVAL && errno != ENOSYS))
+            return errno;
+        sendFile = false;
+    }
+    std::vector<char> buffer(256 * 1024);
+    for (;;) {
+        const ssize_t n = read(in, buffer.data(), buffer.size());
+        if (n == 0)
+            return 0;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return errno;
+        }
+        for (ssize_t done = 0; done < n;) {
+            const ssize_t w = write(out, buffer.data() + done, size_t(n - done));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return errno;
+            }
+            done += w;
+        }
+        *copied += n;
+    }
+}
+
+// Owner (where allowed), then mode (after the owner: a change of owner clears set-id bits),
+// then times, of an entry that is not a symbolic link.
+int copyAttributes(int fd, const struct stat &st) {
+    if (fchown(fd, st.st_uid, st.st_gid) != 0 && errno != EPERM)
+        return errno;
+    if (fchmod(fd, st.st_mode & 07777) != 0)
+        return errno;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    return futimens(fd, times) == 0 ? 0 : errno;
+}
+
+int copyFile(int srcDir, const char *srcName, int dstDir, const char *dstName, bool *created) {
+    Fd in(openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    if (!in.valid())
+        return errno;
+    struct stat before;
+    if (fstat(in.get(), &before) != 0)
+        return errno;
+    if (!S_ISREG(before.st_mode))
+        return EAGAIN; // replaced by something else since it was listed
+    Fd out(openat(dstDir, dstName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (!out.valid())
+        return errno;
+    *created = true;
+    off_t copied = 0;
+    if (const int e = copyData(in.get(), out.get(), &copied))
+        return e;
+    // The copy counts only if the source stood still while it was read.
+    struct stat after;
+    if (fstat(in.get(), &after) != 0)
+        return errno;
+    if (copied != before.st_size || after.st_size != before.st_size ||
+        after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)
+        return EAGAIN;
+    if (const int e = copyAttributes(out.get(), before))
+        return e;
+    if (fsync(out.get()) != 0)
+        return errno;
+    return out.close();
+}
+
+int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int dstDir,
+                  const char *dstName, bool *created) {
+    Directory in(openDirectory(srcDir, srcName));
+    if (!in.valid())
+        return errno;
+    // Every entry must be removable from the source once the copy is complete.
+    if (faccessat(in.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return errno;
+    if (mkdirat(dstDir, dstName, 0700) != 0)
+        return errno;
+    *created = true;
+    Fd out(openDirectory(dstDir, dstName));
+    if (!out.valid())
+        return errno;
+    int readError = 0;
+    while (const char *name = in.next(&readError)) {
+        struct stat child;
+        if (fstatat(in.fd(), name, &child, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno;
+        bool childCreated = false;
+        if (const int e = copyItem(in.fd(), name, child, out.get(), name, &childCreated))
+            return e;
+    }
+    if (readError)
+        return readError;
+    if (const int e = copyAttributes(out.get(), st))
+        return e;
+    return fsync(out.get()) == 0 ? 0 : errno;
+}
+
+int copySymbolicLink(int srcDir, const char *srcName, const struct stat &st, int dstDir,
+                     const char *dstName, bool *created) {
+    std::vector<char> text(size_t(st.st_size) + 2);
+    for (;;) {
+        const ssize_t n = readlinkat(srcDir, srcName, text.data(), text.size());
+        if (n < 0)
+            return errno;
+        if (size_t(n) < text.size()) {
+            text[size_t(n)] = '\0';
+            break;
+        }
+        text.resize(text.size() * 2); // it grew since it was listed
+    }
+    if (symlinkat(text.data(), dstDir, dstName) != 0)
+        return errno;
+    *created = true;
+    if (fchownat(dstDir, dstName, st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW) != 0 && errno != EPERM)
+        return errno;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    return utimensat(dstDir, dstName, times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+}
+
+// FIFOs, sockets and device nodes: the node itself, never what it leads to.
+int copySpecial(int srcDir, const char *srcName, const struct stat &st, int dstDir,
+                const char *dstName, bool *created) {
+    (void)srcDir;
+    (void)srcName;
+    if (mknodat(dstDir, dstName, (st.st_mode & S_IFMT) | 0600, st.st_rdev) != 0)
+        return errno;
+    *created = true;
+    if (fchownat(dstDir, dstName, st.st_uid, st.st_gid, AT_SYMLINK_NOFOLLOW) != 0 && errno != EPERM)
+        return errno;
+    if (fchmodat(dstDir, dstName, st.st_mode & 07777, 0) != 0)
+        return errno;
+    const timespec times[2] = {st.st_atim, st.st_mtim};
+    return utimensat(dstDir, dstName, times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
+}
+
+// Copies one entry (recursively for a folder). `created` tells whether anything was made at
+// dstName, so that a failure knows whether there is a partial copy to remove.
+int copyItem(int srcDir, const char *srcName, const struct stat &st, int dstDir,
+             const char *dstName, bool *created) {
+    switch (st.st_mode & S_IFMT) {
+    case S_IFREG:
+        return copyFile(srcDir, srcName, dstDir, dstName, created);
+    case S_IFDIR:
+        return copyDirectory(srcDir, srcName, st, dstDir, dstName, created);
+    case S_IFLNK:
+        return copySymbolicLink(srcDir, srcName, st, dstDir, dstName, created);
+    default:
+        return copySpecial(srcDir, srcName, st, dstDir, dstName, created);
+    }
+}
+
+// Removes a partial copy of ours. Its folders may already carry a read-only mode taken from
+// the source, so each is made writable before it is emptied.
+int removeCopy(int dirFd, const char *name) {
+    if (unlinkat(dirFd, name, 0) == 0 || errno == ENOENT)
+        return 0;
+    if (errno != EISDIR)
+        return errno;
+    int firstError = 0;
+    {
+        Directory dir(openDirectory(dirFd, name));
+        if (!dir.valid())
+            return errno;
+        fchmod(dir.fd(), 0700);
+        int readError = 0;
+        while (const char *child = dir.next(&readError)) {
+            if (const int e = removeCopy(dir.fd(), child); e && !firstError)
+                firstError = e;
+        }
+        if (readError && !firstError)
+            firstError = readError;
+    }
+    if (unlinkat(dirFd, name, AT_REMOVEDIR) != 0 && !firstError)
+        firstError = errno;
+    return firstError;
+}
+
+// Removes from the source what the finished copy holds, entry by entry, so that anything added
+// to a source folder while it was being copied stays (its folder then stays too).
+int removeSourceAlongCopy(int srcDir, const char *name, int copyDir) {
+    struct stat st;
+    if (fstatat(srcDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? 0 : errno;
+    if (!S_ISDIR(st.st_mode))
+        return unlinkat(srcDir, name, 0) == 0 || errno == ENOENT ? 0 : errno;
+    Fd source(openDirectory(srcDir, name));
+    Directory copy(openDirectory(copyDir, name));
+    if (!source.valid() || !copy.valid())
+        return errno;
+    int readError = 0;
+    while (const char *child = copy.next(&readError)) {
+        if (const int e = removeSourceAlongCopy(source.get(), child, copy.fd()))
+            return e;
+    }
+    if (readError)
+        return readError;
+    return unlinkat(srcDir, name, AT_REMOVEDIR) == 0 ? 0 : errno;
+}
+
+// Whether the folder `dirFd` is `ancestor` or lies inside it (following ".." up to the root).
+bool liesInside(int dirFd, const struct stat &ancestor) {
+    Fd current(dup(dirFd));
+    for (int depth = 0; depth < 4096 && current.valid(); ++depth) {
+        struct stat here;
+        if (fstat(current.get(), &here) != 0)
+            return true;
+        if (here.st_dev == ancestor.st_dev && here.st_ino == ancestor.st_ino)
+            return true;
+        Fd parent(openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        struct stat up;
+        if (!parent.valid() || fstat(parent.get(), &up) != 0)
+            return true;
+        if (up.st_dev == here.st_dev && up.st_ino == here.st_ino)
+            return false; // reached the root
+        current = std::move(parent);
+    }
+    return true; // cannot tell: treat it as inside and refuse
+}
+
+QByteArray temporaryName() {
+    return ".quillmere-move-" +
+           QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
+}
+
+bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, QString *error) {
+    const auto from = splitPath(source);
+    const auto to = splitPath(target);
+    if (!from || !to)
+        return moveFailed(error, source, target, EINVAL);
+    Fd srcDir(openat(AT_FDCWD, from->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!srcDir.valid())
+        return moveFailed(error, source, target, errno);
+    Fd dstDir(openat(AT_FDCWD, to->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dstDir.valid())
+        return moveFailed(error, source, target, errno);
+    struct stat st;
+    if (fstatat(srcDir.get(), from->name.constData(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return moveFailed(error, source, target, errno);
+    struct stat existing;
+    if (fstatat(dstDir.get(), to->name.constData(), &existing, AT_SYMLINK_NOFOLLOW) == 0)
+        return moveFailed(error, source, target, EEXIST);
+    if (faccessat(srcDir.get(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+        return moveFailed(error, source, target, errno);
+    if (S_ISDIR(st.st_mode) && liesInside(dstDir.get(), st))
+        return moveFailed(error, source, target, EINVAL);
+
+    QByteArray temporary;
+    int copyError = EEXIST;
+    for (int attempt = 0; attempt < 16 && copyError == EEXIST; ++attempt) {
+        temporary = temporaryName();
+        bool created = false;
+        copyError = copyItem(srcDir.get(), from->name.constData(), st, dstDir.get(),
+                             temporary.constData(), &created);
+        if (copyError && created) {
+            removeCopy(dstDir.get(), temporary.constData());
+            return moveFailed(error, source, target, copyError);
+        }
+    }
+    if (copyError)
+        return moveFailed(error, source, target, copyError);
+
+    if (beforeCommitHook())
+        beforeCommitHook()(target);
+    if (renameat2(dstDir.get(), temporary.constData(), dstDir.get(), to->name.constData(),
+                  RENAME_NOREPLACE) != 0) {
+        const int e = errno;
+        removeCopy(dstDir.get(), temporary.constData());
+        return moveFailed(error, source, target, e);
+    }
+    fsync(dstDir.get());
+    // From here the whole item is safe at the target; a source that cannot be fully removed
+    // leaves the rest of it in place.
+    if (const int e = removeSourceAlongCopy(srcDir.get(), from->name.constData(), dstDir.get())) {
+        return fail(error, QStringLiteral("Moved %1 to %2 but could not remove all of the "
+                                          "original: %3")
+                               .arg(readableName(source), readableName(target), errorText(e)));
+    }
+    fsync(srcDir.get());
+    return true;
+}
+} // namespace
+
+QList<QByteArray> FileManager::contentsOfDirectoryAtPath(const QByteArray &path) {
+    QList<QByteArray> names;
+    if (!usablePath(path))
+        return names;
+    Directory dir(openat(AT_FDCWD, path.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!dir.valid())
+        return names;
+    int readError = 0;
+    while (const char *name = dir.next(&readError))
+        names.append(QByteArray(name));
+    return names;
+}
+
+bool FileManager::fileExistsAtPath(const QByteArray &path, bool *isDirectory) {
+    struct stat st;
+    const bool exists = usablePath(path) && stat(path.constData(), &st) == 0;
+    if (isDirectory)
+        *isDirectory = exists && S_ISDIR(st.st_mode);
+    return exists;
+}
+
+bool FileManager::createDirectoryAtPath(const QByteArray &path, QString *error) {
+    const int result = usablePath(path) ? mkdir(path.constData(), 0777) : (errno = EINVAL, -1);
+    if (result != 0) {
+        const int e = errno;
+        return fail(error, QStringLiteral("Could not create the folder %1: %2")
+                               .arg(readableName(path), errorText(e)));
+    }
+    if (error)
+        *error = QString();
+    return true;
+}
+
+bool FileManager::moveItemAtPath(const QByteArray &source, const QByteArray &target,
+                                 QString *error) {
+    if (!usablePath(source) || !usablePath(target))
+        return moveFailed(error, source, target, EINVAL);
+    if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
+        0)
+        return true;
+    if (errno == EXDEV)
+        return moveAcrossFileSystems(source, target, error);
+    return moveFailed(error, source, target, errno);
+}
+
+void FileManager::setBeforeCommitHookForTesting(std::function<void(const QByteArray &)> hook) {
+    beforeCommitHook() = std::move(hook);
+}

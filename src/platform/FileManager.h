@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <functional>
+
+// The file operations of Quillmere over POSIX calls. Paths and names are the file system's own
+// bytes (QFile::encodeName of a QString path): a name that is not UTF-8 still lists and moves.
+// Nothing throws; failures come back as false plus a readable line for the log.
+// Does not follow a symbolic link that is itself the item, and never replaces an existing target.
+namespace FileManager {
+// Names directly inside `path`, as one directory read returns them, "." and ".." left out.
+// A missing or unreadable folder gives an empty list.
+QList<QByteArray> contentsOfDirectoryAtPath(const QByteArray &path);
+
+// Whether `path` names something (a symbolic link counts by what it points to).
+bool fileExistsAtPath(const QByteArray &path, bool *isDirectory = nullptr);
+
+// One new folder, without creating missing parents. On failure `error` says why; on success it
+// is set to a null QString.
+bool createDirectoryAtPath(const QByteArray &path, QString *error = nullptr);
+
+// Moves the item at `source` (a file, folder, link, FIFO...) to `target`, which must not exist.
+// Within one file system this is one rename. Across file systems the item is copied under a
+// hidden temporary name beside the target (data, links as links, permissions, times), flushed
+// to disk, renamed into place, and only then is the source removed; if anything fails before
+// that, the copy is removed and the source is left exactly as it was.
+bool moveItemAtPath(const QByteArray &source, const QByteArray &target, QString *error = nullptr);
+
+// Tests: called with the target path when a copied item is complete, just before it is renamed
+// into place (so that a test can make the target appear at the worst moment). Null: no hook.
+void setBeforeCommitHookForTesting(std::function<void(const QByteArray &target)> hook);
+} // namespace FileManager
