@@ -17,8 +17,7 @@ struct ArchivedObject {
     QStringList classes; // the class and its ancestors, most derived first
     QList<QPair<QString, qint64>> fields;
 
-    std::optional<qint64> field(const QString &key) const
-    {
+    std::optional<qint64> field(const QString &key) const {
         for (const auto &f : fields)
             if (f.first == key)
                 return f.second;

@@ -5,13 +5,15 @@
 #include <QObject>
 #include <QString>
 #include <QVariant>
+#include <QVariantMap>
 #include <functional>
+#include <memory>
 #include <optional>
 
 // The per-user settings store: one flat dictionary of property-list values kept in a property
 // list file (binary when written; binary or XML read). Values are QVariants of these types:
-// bool, qint64 (any integer), double, QString, QByteArray (data), QVariantList (array),
-// QVariantMap (dictionary). Typed reads treat a value of the wrong type as absent.
+// bool, qint64 (any integer), double, QString, QByteArray (data), QDateTime, QVariantList
+// (array), QVariantMap (dictionary). Typed reads treat a value of the wrong type as absent.
 // An unreadable or corrupt file is kept aside as "<file>.corrupt-<time>", logged, and the store
 // starts empty. Main thread only.
 class UserDefaults : public QObject {
@@ -25,13 +27,19 @@ public:
     static QString standardFilePath();
     QString filePath() const;
 
+    // The loader's decoding step: the settings held by a file's bytes, or nullopt (with the
+    // reason) when they are not a property list whose root is a dictionary.
+    static std::optional<QVariantMap> valuesFromData(const QByteArray &bytes,
+                                                     QString *error = nullptr);
+
     QVariant objectForKey(const QString &key) const; // invalid QVariant when absent
     bool boolForKey(const QString &key) const;       // false when absent or not a Boolean
     std::optional<QString> stringForKey(const QString &key) const;
     std::optional<QVariantList> arrayForKey(const QString &key) const;
     std::optional<QByteArray> dataForKey(const QString &key) const;
 
-    // A null or invalid value removes the key.
+    // A null or invalid value removes the key. A value with no property-list form is logged and
+    // not stored.
     void setObject(const QVariant &value, const QString &key);
     void setBool(bool value, const QString &key);
     void removeObject(const QString &key);
@@ -52,5 +60,9 @@ signals:
 
 private:
     struct Private;
-    Private *d;
+    std::unique_ptr<Private> d;
+
+    void load();
+    void setAside(const QString &reason);
+    void changed(const QString &key, const QVariant &value);
 };
