@@ -1,0 +1,136 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ExceptionsList.h"
+
+#include "Description.h"
+#include "ExceptedNames.h"
+#include "ItemFilter.h"
+#include "Log.h"
+#include "OpenPanel.h"
+#include "UserDefaults.h"
+
+#include <QFileInfo>
+#include <QItemSelectionModel>
+#include <QUrl>
+
+ExceptionsList::ExceptionsList(UserDefaults &defaults, OpenPanel &panel, QString filePath,
+                               QObject *parent)
+    : QObject(parent)
+    , defaults_(defaults)
+    , panel_(panel)
+    , saves_(std::move(filePath)) {}
+
+ExceptionsList::~ExceptionsList() = default;
+
+void ExceptionsList::setTableView(QAbstractItemView *tableView) {
+    tableView_ = tableView;
+    if (!tableView)
+        return;
+    tableView->setModel(&model_);
+    connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &ExceptionsList::tableViewSelectionDidChange);
+}
+
+void ExceptionsList::load() {
+    model_.setEntries(ExceptionsFile::load(saves_.path()));
+    loaded_ = true;
+    ExceptedNames::read(defaults_); // says in the log when the stored names are unusable
+}
+
+QVariant ExceptionsList::exceptionsTableDataForLog() const {
+    return loaded_ ? QVariant(rowsForLog()) : QVariant();
+}
+
+QVariantList ExceptionsList::rowsForLog() const {
+    QVariantList rows;
+    for (const ExceptionEntry &entry : model_.exceptionsTableData())
+        rows.append(entry.toLogVariant());
+    return rows;
+}
+
+void ExceptionsList::ExceptionsSegmentAction(int selectedSegment) {
+    if (selectedSegment == 0) {
+        // The chooser opens on the next turn of the event loop, after the click has ended.
+        QMetaObject::invokeMethod(this, &ExceptionsList::beginAddPanel, Qt::QueuedConnection);
+    } else if (selectedSegment == 1) {
+        removeRowsAtIndexes(selectedRowIndexes());
+    }
+}
+
+void ExceptionsList::beginAddPanel() {
+    OpenPanelOptions options;
+    options.title =
+        QStringLiteral("Choose a file that you want to exclude from Quillmere cleaning");
+    options.canChooseFiles = true;
+    options.canChooseDirectories = true;
+    options.canCreateDirectories = true;
+    panel_.begin(options, [self = QPointer(this)](int result, const QString &path) {
+        if (self && result == OpenPanel::OKButton)
+            self->addItemAtPath(path);
+    });
+}
+
+void ExceptionsList::addItemAtPath(const QString &path) {
+    NSLog(QStringLiteral("Source is %1")
+              .arg(QString::fromUtf8(QUrl::fromLocalFile(path).toEncoded())));
+    const QString fileName = QFileInfo(path).fileName();
+    NSLog(fileName);
+
+    model_.append(ExceptionEntry::forItemAtPath(path));
+
+    QStringList names = ExceptedNames::read(defaults_);
+    names.append(fileName);
+    ExceptedNames::write(defaults_, names);
+    NSLog(QStringLiteral("ExceptionsObjects Are: %1").arg(description(exceptedNames(defaults_))));
+
+    model_.reloadData();
+    saves_.saveAsync(ExceptionsFile::rootObject(model_.exceptionsTableData()));
+}
+
+void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
+    model_.removeRowsAtIndexes(rows);
+
+    // The two stores may differ in length (one was changed without the other): a row the names
+    // do not reach removes no name.
+    QStringList names = ExceptedNames::read(defaults_);
+    for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
+        const int row = *it;
+        if (row < names.size())
+            names.removeAt(row);
+        else
+            NSLog(QStringLiteral("Exception row %1 has no file name in ExceptionsObjects; no name "
+                                 "removed for it")
+                      .arg(row));
+    }
+    ExceptedNames::write(defaults_, names);
+    NSLog(QStringLiteral("array TESTING:: %1").arg(description(exceptedNames(defaults_))));
+
+    saves_.saveNow(ExceptionsFile::rootObject(model_.exceptionsTableData()));
+    model_.reloadData();
+    defaults_.synchronize();
+}
+
+std::set<int> ExceptionsList::selectedRowIndexes() const {
+    std::set<int> rows;
+    if (!tableView_ || !tableView_->selectionModel())
+        return rows;
+    for (const QModelIndex &index : tableView_->selectionModel()->selectedRows())
+        rows.insert(index.row());
+    return rows;
+}
+
+void ExceptionsList::tableViewSelectionDidChange() {
+    // The most recently selected row, as a table reports its selected row; -1 for none.
+    long selectedRow = -1;
+    const std::set<int> rows = selectedRowIndexes();
+    if (!rows.empty()) {
+        const int current = tableView_->selectionModel()->currentIndex().row();
+        selectedRow = rows.count(current) ? current : *rows.rbegin();
+    }
+    NSLog(QString::number(selectedRow));
+}
+
+void ExceptionsList::applicationWillTerminate() {
+    const QVariantMap logged{{QStringLiteral("ExceptionsKey"), rowsForLog()}};
+    saves_.saveAsync(ExceptionsFile::rootObject(model_.exceptionsTableData()),
+                     QStringLiteral("ExceptionsKey %1").arg(description(logged)));
+}

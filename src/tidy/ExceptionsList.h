@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ExceptionsFile.h"
+#include "ExceptionsTableModel.h"
+#include "SaveDataQueue.h"
+
+#include <QAbstractItemView>
+#include <QObject>
+#include <QPointer>
+#include <set>
+
+class OpenPanel;
+class UserDefaults;
+
+// The user's exceptions: items never moved off the Desktop. Two stores kept parallel by
+// position: the table's rows (saved in the exceptions file) and the file names under
+// ExceptionsObjects (what the item filter consults). Adds through a chooser, removes the
+// table's selected rows, loads the rows at start-up and saves them on "Save Data Queue" workers
+// after an add and at termination, at once after a remove. Main thread only.
+class ExceptionsList : public QObject {
+    Q_OBJECT
+public:
+    ExceptionsList(UserDefaults &defaults, OpenPanel &panel,
+                   QString filePath = ExceptionsFile::standardPath(), QObject *parent = nullptr);
+    ~ExceptionsList() override; // waits for the saves still running
+
+    ExceptionsTableModel &model() { return model_; }
+    // The table showing the rows: it gets the model, its selection is what a remove removes,
+    // and each change of its selection is logged. Held weakly.
+    void setTableView(QAbstractItemView *tableView);
+
+    // Start-up: the rows stored in the exceptions file replace any rows there were.
+    void load();
+    void reloadData() { model_.reloadData(); }
+
+    // The rows for the log ("%@"), images by their size; a null QVariant before the load.
+    QVariant exceptionsTableDataForLog() const;
+
+    // The add / remove control: segment 0 adds, 1 removes the selected rows, others nothing.
+    void ExceptionsSegmentAction(int selectedSegment);
+    void tableViewSelectionDidChange();
+    // Queues the last save of the rows, logged as "ExceptionsKey %@".
+    void applicationWillTerminate();
+
+    // Blocks until every queued save has been written.
+    void waitForSaves() { saves_.waitForAll(); }
+
+private:
+    void beginAddPanel();
+    void addItemAtPath(const QString &path);
+    void removeRowsAtIndexes(const std::set<int> &rows);
+    std::set<int> selectedRowIndexes() const;
+    QVariantList rowsForLog() const;
+
+    UserDefaults &defaults_;
+    OpenPanel &panel_;
+    ExceptionsTableModel model_;
+    QPointer<QAbstractItemView> tableView_;
+    bool loaded_ = false;
+    SaveDataQueue saves_; // last: joined before the rows it may still be writing go away
+};

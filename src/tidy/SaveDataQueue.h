@@ -1,0 +1,48 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QVariantMap>
+#include <atomic>
+#include <list>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+// Writes the exceptions file off the main thread: each queued save runs on a new worker thread
+// named "Save Data Queue", on the root it was given when it was queued. Saves are numbered as
+// they are queued and written under one lock, and a save that finds a later one already
+// written skips its write, so the file always ends with the newest list although the workers
+// finish in any order. The destructor joins every worker: no save is cut off at exit.
+class SaveDataQueue {
+public:
+    explicit SaveDataQueue(QString path);
+    ~SaveDataQueue();
+    SaveDataQueue(const SaveDataQueue &) = delete;
+    SaveDataQueue &operator=(const SaveDataQueue &) = delete;
+
+    QString path() const { return path_; }
+
+    // On a worker thread, which first writes `logLine` to the log when there is one.
+    void saveAsync(QVariantMap root, QString logLine = {});
+    // On the calling thread, ordered with the queued saves.
+    void saveNow(const QVariantMap &root);
+
+    // Joins every worker (they all end by themselves).
+    void waitForAll();
+
+private:
+    struct Worker {
+        std::thread thread;
+        std::atomic<bool> done{false};
+    };
+
+    void write(quint64 number, const QVariantMap &root);
+    void joinFinished();
+
+    const QString path_;
+    std::mutex writeMutex_;
+    quint64 lastWritten_ = 0; // guarded by writeMutex_
+    quint64 nextNumber_ = 1;  // the queuing thread's own
+    std::list<std::unique_ptr<Worker>> workers_;
+};
