@@ -1,0 +1,149 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The desktop's own global shortcuts, read from KDE's kglobalshortcutsrc and GNOME's key-binding
+// settings (through GIO's keyfile backend) in a temporary home, and the conflicts they cause.
+#include "Shortcut.h"
+#include "TestHome.h"
+
+#include <QtTest>
+
+namespace {
+constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
+constexpr quint64 Control = Shortcut::NSControlKeyMask;
+constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
+constexpr quint64 Command = Shortcut::NSCommandKeyMask;
+
+// Written as KDE writes it: groups per component, "action=active,default,description", several
+// shortcuts separated by an escaped tab, commas inside a shortcut escaped.
+const QByteArray kglobalshortcutsrc = R"([kwin]
+_k_friendly_name=KWin
+Walk Through Windows=Alt+Tab,Alt+Tab,Walk Through Windows
+Show Desktop=Meta+D,none,Peek at Desktop
+Window Maximize=Meta+PgUp,Meta+PgUp,Maximize Window
+Window Close=none,Alt+F4,Close Window
+Switch to Desktop 1=Ctrl+F1\tMeta+1,Ctrl+F1,Switch to Desktop 1
+Zoom In=Meta+=\tMeta++,Meta+=,Zoom In
+
+[org.kde.krunner.desktop]
+_launch=Alt+Space\tAlt+F2\tSearch,Alt+Space\tAlt+F2\tSearch,KRunner
+
+[ksmserver]
+Lock Session=Meta+L\tScreensaver,Meta+L\tScreensaver,Lock Session
+
+[org.kde.spectacle.desktop]
+RectangularRegionScreenShot=Meta+Shift+Print,Meta+Shift+Print,Capture Rectangular Region
+
+[kmix]
+increase_volume=Volume Up,Volume Up,Increase Volume
+
+[quillmere-test]
+Comma=Ctrl+Alt+\\,,none,A comma in a list
+Chord=Meta+K\\, Meta+L,none,Two chords
+Keypad=Meta+Num+5,none,Keypad five
+Broken=Meta+Nonsense,none,Not a key
+)";
+
+// GIO's keyfile backend: one group per settings path, values in GVariant text.
+const QByteArray gsettingsKeyfile = R"([org/gnome/desktop/wm/keybindings]
+close=['<Super>q']
+minimize=@as []
+maximize=['disabled']
+show-desktop=['<Primary><Alt>d']
+toggle-fullscreen=['<Super>F11', '<Control><Mod5>f', 'not an accelerator', '<Super>']
+)";
+} // namespace
+
+class TestDesktopHotKeys : public QObject {
+    Q_OBJECT
+    // GLib reads the configuration folder once per process: one home for every test here.
+    TestHome home;
+    const KeyboardLayout us = KeyboardLayout::named(QStringLiteral("us"));
+
+private slots:
+    void initTestCase() {
+        QCOMPARE(qgetenv("GSETTINGS_BACKEND"), QByteArray("keyfile"));
+        TestHome::writeFile(home.path() + QStringLiteral("/.config/kglobalshortcutsrc"),
+                            kglobalshortcutsrc);
+        TestHome::writeFile(home.path() + QStringLiteral("/.config/glib-2.0/settings/keyfile"),
+                            gsettingsKeyfile);
+    }
+
+    void kdeShortcuts() {
+        const QList<SymbolicHotKey> expected{
+            {48, CarbonModifiers::optionKey},                               // Alt+Tab
+            {2, CarbonModifiers::cmdKey},                                   // Meta+D
+            {116, CarbonModifiers::cmdKey},                                 // Meta+PgUp
+            {122, CarbonModifiers::controlKey},                             // Ctrl+F1
+            {18, CarbonModifiers::cmdKey},                                  // Meta+1
+            {24, CarbonModifiers::cmdKey},                                  // Meta+=
+            {24, CarbonModifiers::cmdKey},                                  // Meta++
+            {49, CarbonModifiers::optionKey},                               // Alt+Space
+            {120, CarbonModifiers::optionKey},                              // Alt+F2
+            {37, CarbonModifiers::cmdKey},                                  // Meta+L
+            {72, 0},                                                        // Volume Up
+            {43, CarbonModifiers::controlKey | CarbonModifiers::optionKey}, // Ctrl+Alt+,
+            {87, CarbonModifiers::cmdKey},                                  // Meta+Num+5
+        };
+        QCOMPARE(SymbolicHotKeys::kdeHotKeys(us), expected);
+    }
+
+    void conflicts_data() {
+        QTest::addColumn<QByteArray>("desktop");
+        QTest::addColumn<quint64>("keyCode");
+        QTest::addColumn<quint64>("flags");
+        QTest::addColumn<bool>("taken");
+        QTest::newRow("KDE Meta+D") << QByteArray("KDE") << quint64(2) << Command << true;
+        QTest::newRow("KDE Meta+L") << QByteArray("KDE") << quint64(37) << Command << true;
+        QTest::newRow("KDE default only (Alt+F4)")
+            << QByteArray("KDE") << quint64(118) << Option << false;
+        QTest::newRow("KDE Meta+Shift+D")
+            << QByteArray("KDE") << quint64(2) << (Command | Shift) << false;
+        QTest::newRow("KDE leaves GNOME alone")
+            << QByteArray("KDE") << quint64(12) << Command << false;
+        QTest::newRow("GNOME configured Super+Q")
+            << QByteArray("GNOME") << quint64(12) << Command << true;
+        QTest::newRow("GNOME Primary is Control")
+            << QByteArray("GNOME") << quint64(2) << (Control | Option) << true;
+        QTest::newRow("GNOME Super+F11") << QByteArray("GNOME") << quint64(103) << Command << true;
+        QTest::newRow("GNOME replaced default (Alt+F4)")
+            << QByteArray("GNOME") << quint64(118) << Option << false;
+        QTest::newRow("GNOME emptied list (Super+H)")
+            << QByteArray("GNOME") << quint64(4) << Command << false;
+        QTest::newRow("GNOME disabled (Super+Up)")
+            << QByteArray("GNOME") << quint64(126) << Command << false;
+        QTest::newRow("GNOME binding with AltGr left out")
+            << QByteArray("GNOME") << quint64(3) << Control << false;
+        QTest::newRow("GNOME default Alt+space")
+            << QByteArray("GNOME") << quint64(49) << Option << true;
+        QTest::newRow("GNOME default Super+Above_Tab")
+            << QByteArray("GNOME") << quint64(50) << Command << true;
+        QTest::newRow("GNOME default Shift+Super+Page_Down")
+            << QByteArray("GNOME") << quint64(121) << (Shift | Command) << true;
+        QTest::newRow("GNOME leaves KDE alone")
+            << QByteArray("GNOME") << quint64(2) << Command << false;
+        QTest::newRow("ubuntu:GNOME")
+            << QByteArray("ubuntu:GNOME") << quint64(12) << Command << true;
+        QTest::newRow("other desktop") << QByteArray("XFCE") << quint64(12) << Command << false;
+        QTest::newRow("no desktop named") << QByteArray() << quint64(2) << Command << false;
+    }
+    void conflicts() {
+        QFETCH(QByteArray, desktop);
+        QFETCH(quint64, keyCode);
+        QFETCH(quint64, flags);
+        QFETCH(bool, taken);
+        qputenv("XDG_CURRENT_DESKTOP", desktop);
+        const QList<SymbolicHotKey> hotKeys = SymbolicHotKeys::copySymbolicHotKeys(us);
+        ShortcutError error;
+        QCOMPARE(Shortcut(keyCode, flags).isTakenError(&error, hotKeys, MenuModel(), us), taken);
+        if (taken)
+            QVERIFY(error.localizedDescription.startsWith(
+                QLatin1String("This combination cannot be used")));
+    }
+
+    void missingFileGivesNothing() {
+        QFile::remove(home.path() + QStringLiteral("/.config/kglobalshortcutsrc"));
+        QVERIFY(SymbolicHotKeys::kdeHotKeys(us).isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDesktopHotKeys)
+#include "tst_desktophotkeys.moc"
