@@ -236,9 +236,6 @@ int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int ds
     Directory in(openDirectory(srcDir, srcName));
     if (!in.valid())
         return errno;
-    // Every entry must be removable from the source once the copy is complete.
-    if (faccessat(in.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0)
-        return errno;
     if (mkdirat(dstDir, dstName, 0700) != 0)
         return errno;
     *created = true;
@@ -246,7 +243,11 @@ int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int ds
     if (!out.valid())
         return errno;
     int readError = 0;
+    bool first = true;
     while (const char *name = in.next(&readError)) {
+        // Every entry must be removable from the source once the copy is complete.
+        if (std::exchange(first, false) && faccessat(in.fd(), ".", W_OK | X_OK, AT_EACCESS) != 0)
+            return errno;
         struct stat child;
         if (fstatat(in.fd(), name, &child, AT_SYMLINK_NOFOLLOW) != 0)
             return errno;

@@ -1,0 +1,179 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "Cleaner.h"
+
+#include "Alerts.h"
+#include "Description.h"
+#include "FileManager.h"
+#include "Log.h"
+#include "MonthFolder.h"
+#include "Notices.h"
+#include "SettingsKeys.h"
+#include "StandardFolders.h"
+#include "Strings.h"
+#include "UserDefaults.h"
+
+#include <QFile>
+#include <limits>
+
+namespace {
+const QString missingDestinationMessage =
+    QStringLiteral("The folder you want to move your desktop items to does not exists, please "
+                   "choose a new destination in the settings tab.");
+const QString alreadyCleanTitle = QStringLiteral("The Desktop is already clean.");
+const QString alreadyCleanMessage = QStringLiteral(
+    "Your desktop is already clear. Or you have one folder called Quillmere, on your desktop.");
+
+void runAlert(const QString &title, const QString &message) {
+    Alerts::runAlertPanel(localizedString(title), localizedString(message),
+                          localizedString(QStringLiteral("OK")));
+}
+
+// Creates `folder` unless something exists at that path, logging either way.
+void ensureFolder(const QString &folder, const QString &existsLine, const QString &createLine) {
+    const QByteArray path = QFile::encodeName(folder);
+    if (FileManager::fileExistsAtPath(path)) {
+        NSLog(existsLine);
+        return;
+    }
+    NSLog(createLine);
+    QString error;
+    FileManager::createDirectoryAtPath(path, &error);
+    NSLog(QStringLiteral("Create directory error: %1")
+              .arg(error.isNull() ? QStringLiteral("(null)") : error));
+}
+} // namespace
+
+qint64 integerValue(const QString &text) {
+    qsizetype i = 0;
+    while (i < text.size() && text[i].isSpace())
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        negative = text[i++] == QLatin1Char('-');
+    // Accumulate towards the sign so that the most negative value is reachable.
+    constexpr qint64 max = std::numeric_limits<qint64>::max();
+    constexpr qint64 min = std::numeric_limits<qint64>::min();
+    qint64 value = 0;
+    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
+        const int digit = text[i].unicode() - '0';
+        if (negative)
+            value = value < (min + digit) / 10 ? min : value * 10 - digit;
+        else
+            value = value > (max - digit) / 10 ? max : value * 10 + digit;
+    }
+    return value;
+}
+
+Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs)
+    : defaults_(defaults)
+    , inputs_(std::move(inputs))
+    , filter_(defaults)
+    , buttonNotice_(QStringLiteral("Clean Complete"), QStringLiteral("Finished Cleaning:%@ items"))
+    , shortcutNotice_(QStringLiteral("Clean Complete"),
+                      QStringLiteral("Finished Cleaning:%@ items"))
+    , automaticNotice_(QStringLiteral("Clean Complete"),
+                       QStringLiteral("Finished Cleaning:%@ items")) {}
+
+void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
+    const bool automatic = trigger == CleanTrigger::Automatic;
+    quint64 threshold = 0;
+    if (automatic) {
+        if (!defaults_.boolForKey(SettingsKeys::AutoClean))
+            return;
+        NSLog(QStringLiteral("Auto clean is on..."));
+        // Compared as unsigned: a negative threshold is larger than any count.
+        threshold = quint64(integerValue(inputs_.thresholdText()));
+    }
+
+    if (!FileManager::fileExistsAtPath(QFile::encodeName(inputs_.destinationText()))) {
+        NSLog(QStringLiteral(
+            "The folder that the user wants clean items to move to does not exists"));
+        reportMissingDestination(trigger);
+        return;
+    }
+    NSLog(automatic ? QStringLiteral("The folder that the user wants clean items to move to does "
+                                     "exists")
+                    : QStringLiteral("The folder that the user wants clean items to move to does "
+                                     "exists, can clean the desktop"));
+
+    const QString desktop = StandardFolders::desktop();
+    const QString month = monthFolderName(inputs_.today());
+    NSLog(QStringLiteral("month is: %1").arg(month));
+    const QString destination = inputs_.destinationText();
+    NSLog(QStringLiteral("Folder for cleaned items is:%1").arg(destination));
+
+    const QString applicationFolder = appendingPathComponent(destination, applicationFolderName);
+    ensureFolder(applicationFolder,
+                 QStringLiteral("Quillmere does exist don't create folder folder"),
+                 QStringLiteral("Quillmere does not exist creating folder"));
+    const QString monthFolder = appendingPathComponent(applicationFolder, month);
+    ensureFolder(monthFolder, QStringLiteral("Month folder exist don't create folder folder"),
+                 QStringLiteral("Month folder does not exist creating folder"));
+
+    const QList<QByteArray> items = filter_.cleanableItemsInFolder(
+        desktop, automatic
+                     ? std::optional<QVariant>(
+                           inputs_.exceptionsTableData ? inputs_.exceptionsTableData() : QVariant())
+                     : std::nullopt);
+    const quint64 count = quint64(items.size());
+    const bool moving = automatic ? count > threshold : count >= 1;
+    if (moving) {
+        NSLog(QStringLiteral("Has items on the Desktop can clean."));
+        // Folder paths ending in "/", so that each item's path is one append of its name.
+        const QByteArray from = QFile::encodeName(appendingPathComponent(desktop, QString()));
+        const QByteArray to = QFile::encodeName(appendingPathComponent(monthFolder, QString()));
+        const QString countText = QString::number(count);
+        PendingNotice &notice = this->*pendingNoticeOf(trigger);
+        for (const QByteArray &name : items) {
+            // A failed move leaves the item where it is; the run goes on and still counts it.
+            QString error;
+            if (!FileManager::moveItemAtPath(from + name, to + name, &error))
+                NSLog(error);
+            notice.itemMoved(countText);
+        }
+    } else {
+        reportNothingToMove(trigger, count, threshold);
+    }
+    if (!automatic || moving)
+        NSLog(description(items));
+}
+
+int Cleaner::pendingNoticeCount(CleanTrigger trigger) const {
+    return (this->*pendingNoticeOf(trigger)).pendingNoticeCount();
+}
+
+void Cleaner::reportMissingDestination(CleanTrigger trigger) const {
+    if (trigger == CleanTrigger::Automatic)
+        Notices::postNotificationCenterNotice(QStringLiteral("The folder does not exists"),
+                                              missingDestinationMessage);
+    else
+        runAlert(QStringLiteral("The folder does not exists."), missingDestinationMessage);
+}
+
+void Cleaner::reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const {
+    switch (trigger) {
+    case CleanTrigger::Button:
+        NSLog(QStringLiteral("Desktop has no files"));
+        runAlert(alreadyCleanTitle, alreadyCleanMessage);
+        break;
+    case CleanTrigger::Shortcut:
+        Notices::postNoticeWithTitle(alreadyCleanTitle, alreadyCleanMessage);
+        break;
+    case CleanTrigger::Automatic:
+        if (count < threshold)
+            NSLog(QStringLiteral("Don't Auto clean"));
+        break;
+    }
+}
+
+PendingNotice Cleaner::*Cleaner::pendingNoticeOf(CleanTrigger trigger) {
+    switch (trigger) {
+    case CleanTrigger::Shortcut:
+        return &Cleaner::shortcutNotice_;
+    case CleanTrigger::Automatic:
+        return &Cleaner::automaticNotice_;
+    case CleanTrigger::Button:
+        break;
+    }
+    return &Cleaner::buttonNotice_;
+}

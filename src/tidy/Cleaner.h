@@ -1,0 +1,57 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ItemFilter.h"
+#include "PendingNotice.h"
+
+#include <QDate>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+class UserDefaults;
+
+// What started a clean. They share one algorithm and differ in their gate, their reports and
+// when they move.
+enum class CleanTrigger { Button, Shortcut, Automatic };
+
+// A number read the way a text field gives its integerValue: leading white space, an optional
+// sign, then decimal digits as far as they go; 0 when there are none ("12abc" → 12, "abc" → 0,
+// "-3" → -3). Saturates at the limits of a 64-bit integer.
+qint64 integerValue(const QString &text);
+
+// The clean: moves every cleanable Desktop item into destination / "Quillmere" / month folder,
+// creating the two folders when missing, and reports per trigger: alerts for the button and the
+// shortcut, notices for the shortcut's empty Desktop and the automatic clean's missing
+// destination, one "Clean Complete" notice per run and trigger. Reads the settings and the
+// window's fields afresh on every run; knows nothing of the window itself.
+class Cleaner {
+public:
+    struct Inputs {
+        std::function<QString()> destinationText; // the destination field's text
+        std::function<QString()> thresholdText;   // the automatic clean's threshold field
+        // The exceptions table's rows, logged by the automatic clean; none: a null QVariant.
+        std::function<QVariant()> exceptionsTableData;
+        std::function<QDate()> today = &QDate::currentDate;
+    };
+
+    Cleaner(const UserDefaults &defaults, Inputs inputs);
+
+    // The button's and the shortcut handler's clean, and the automatic clean on a change of the
+    // Desktop (which does nothing while AutoClean is off).
+    void cleanDesktopItems(CleanTrigger trigger);
+
+    int pendingNoticeCount(CleanTrigger trigger) const;
+
+private:
+    void reportMissingDestination(CleanTrigger trigger) const;
+    void reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const;
+    static PendingNotice Cleaner::*pendingNoticeOf(CleanTrigger trigger);
+
+    const UserDefaults &defaults_;
+    Inputs inputs_;
+    ItemFilter filter_;
+    PendingNotice buttonNotice_;
+    PendingNotice shortcutNotice_;
+    PendingNotice automaticNotice_;
+};

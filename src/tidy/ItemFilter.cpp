@@ -1,0 +1,47 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "ItemFilter.h"
+
+#include "Description.h"
+#include "FileManager.h"
+#include "KeyedArchive.h"
+#include "Log.h"
+#include "MonthFolder.h"
+#include "SettingsKeys.h"
+#include "UserDefaults.h"
+
+#include <QFile>
+#include <QSet>
+
+QStringList exceptedNames(const UserDefaults &defaults) {
+    QStringList names;
+    const std::optional<QByteArray> data = defaults.dataForKey(SettingsKeys::ExceptionsObjects);
+    if (!data)
+        return names;
+    const std::optional<QVariant> root = KeyedArchive::unarchiveObjectWithData(*data);
+    if (!root || root->typeId() != QMetaType::QVariantList)
+        return names;
+    for (const QVariant &element : root->toList()) {
+        if (element.typeId() == QMetaType::QString)
+            names.append(element.toString());
+    }
+    return names;
+}
+
+QList<QByteArray>
+ItemFilter::cleanableItemsInFolder(const QString &folder,
+                                   const std::optional<QVariant> &exceptionsToLog) const {
+    QList<QByteArray> items = FileManager::contentsOfDirectoryAtPath(QFile::encodeName(folder));
+
+    // Names on disk are bytes: compare them with the bytes each skipped name would have there.
+    QSet<QByteArray> skipped{QFile::encodeName(applicationFolderName)};
+    for (const QString &name : exceptedNames(defaults_))
+        skipped.insert(QFile::encodeName(name));
+    skipped.insert(".cache");
+    skipped.insert(".DS_Store");
+    skipped.insert(".known_devices");
+    items.removeIf([&skipped](const QByteArray &name) { return skipped.contains(name); });
+
+    if (exceptionsToLog)
+        NSLog(description(*exceptionsToLog));
+    return items;
+}

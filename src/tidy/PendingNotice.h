@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// Makes one run of an operation post one completion notice. The first moved item schedules the
+// notice half a second later with the run's count; every move adds to the pending count; the
+// notice sets it back to 0 when it is posted. A run that starts while a notice is still pending
+// is absorbed by it. One per operation (each clean trigger, the restore). Main thread only.
+class PendingNotice {
+public:
+    static constexpr int delayMilliseconds = 500;
+
+    // `textFormat` holds "%@" where the count goes: "Finished Cleaning:%@ items".
+    PendingNotice(QString title, QString textFormat);
+
+    void itemMoved(const QString &countText);
+    int pendingNoticeCount() const { return pendingNoticeCount_; }
+
+private:
+    QString title_;
+    QString textFormat_;
+    int pendingNoticeCount_ = 0;
+    QObject lifetime_; // a notice still scheduled when this ends is dropped
+};
