@@ -35,6 +35,8 @@ void SaveDataQueue::saveNow(const QVariantMap &root) {
 }
 
 void SaveDataQueue::write(quint64 number, const QVariantMap &root) {
+    if (beforeWrite_)
+        beforeWrite_(number);
     std::lock_guard lock(writeMutex_);
     if (number < lastWritten_)
         return; // a later list is already on disk
@@ -55,4 +57,8 @@ void SaveDataQueue::waitForAll() {
     for (const auto &worker : workers_)
         worker->thread.join();
     workers_.clear();
+}
+
+void SaveDataQueue::setBeforeWriteHookForTesting(std::function<void(quint64)> hook) {
+    beforeWrite_ = std::move(hook);
 }

@@ -4,6 +4,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <atomic>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -31,6 +32,10 @@ public:
     // Joins every worker (they all end by themselves).
     void waitForAll();
 
+    // Tests: called with the save's number (1, 2, ... in the order queued) on the thread that
+    // writes it, before it takes the write lock. Set it before the first save.
+    void setBeforeWriteHookForTesting(std::function<void(quint64 number)> hook);
+
 private:
     struct Worker {
         std::thread thread;
@@ -45,4 +50,5 @@ private:
     quint64 lastWritten_ = 0; // guarded by writeMutex_
     quint64 nextNumber_ = 1;  // the queuing thread's own
     std::list<std::unique_ptr<Worker>> workers_;
+    std::function<void(quint64)> beforeWrite_;
 };
