@@ -1,0 +1,71 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Month folder names in several locales, the capitalisation they go through, and path joining.
+#include "MonthFolder.h"
+
+#include <QtTest>
+
+class tst_MonthFolder : public QObject {
+    Q_OBJECT
+private slots:
+    void monthFolderName_data() {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QDate>("date");
+        QTest::addColumn<QString>("name");
+        const QDate december(2026, 12, 5);
+        QTest::newRow("en_US") << "en_US" << december << "December 2026";
+        QTest::newRow("de_DE") << "de_DE" << QDate(2026, 3, 31) << "März 2026";
+        QTest::newRow("fr_FR, lower-case month raised") << "fr_FR" << december << "Décembre 2026";
+        QTest::newRow("ru_RU") << "ru_RU" << december << "Декабря 2026";
+        QTest::newRow("el_GR") << "el_GR" << QDate(2027, 1, 1) << "Ιανουαρίου 2027";
+        QTest::newRow("ja_JP, no letter case") << "ja_JP" << december << "12月 2026";
+    }
+    void monthFolderName() {
+        QFETCH(QString, locale);
+        QFETCH(QDate, date);
+        QFETCH(QString, name);
+        QCOMPARE(::monthFolderName(date, QLocale(locale)), name);
+    }
+
+    void capitalizedString_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("capitalized");
+        QTest::newRow("each word") << "hello wORLD"
+                                   << "Hello World";
+        QTest::newRow("white space kept") << " a\tb  c\n"
+                                          << " A\tB  C\n";
+        QTest::newRow("digits start a word") << "2026abc DEF"
+                                             << "2026abc Def";
+        QTest::newRow("title case") << "\u01c6emal"
+                                    << "\u01c5emal";
+        QTest::newRow("outside the BMP") << "\U00010428\U00010428"
+                                         << "\U00010400\U00010428";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+    void capitalizedString() {
+        QFETCH(QString, text);
+        QFETCH(QString, capitalized);
+        QCOMPARE(::capitalizedString(text), capitalized);
+    }
+
+    void appendingPathComponent_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("joined");
+        QTest::newRow("plain") << "/a/b"
+                               << "/a/b/Quillmere";
+        QTest::newRow("trailing slashes") << "/a/b//"
+                                          << "/a/b/Quillmere";
+        QTest::newRow("root") << "/"
+                              << "/Quillmere";
+        QTest::newRow("empty") << ""
+                               << "Quillmere";
+    }
+    void appendingPathComponent() {
+        QFETCH(QString, path);
+        QFETCH(QString, joined);
+        QCOMPARE(::appendingPathComponent(path, applicationFolderName), joined);
+    }
+};
+
+QTEST_APPLESS_MAIN(tst_MonthFolder)
+#include "tst_monthfolder.moc"
