@@ -28,10 +28,10 @@ qint64 integerValue(const QString &text);
 class Cleaner {
 public:
     struct Inputs {
-        std::function<QString()> destinationText; // the destination field's text
-        std::function<QString()> thresholdText;   // the automatic clean's threshold field
+        std::function<QString()> destinationText = {}; // the destination field's text
+        std::function<QString()> thresholdText = {};   // the automatic clean's threshold field
         // The exceptions table's rows, logged by the automatic clean; none: a null QVariant.
-        std::function<QVariant()> exceptionsTableData;
+        std::function<QVariant()> exceptionsTableData = {};
         std::function<QDate()> today = &QDate::currentDate;
     };
 
