@@ -214,7 +214,7 @@ private:
             return std::nullopt;
         const QVariantMap map = description.toMap();
         const QVariant name = map.value(QStringLiteral("$classname"));
-        if (name.typeId() != QMetaType::QString)
+        if (name.typeId() != QMetaType::QString || name.toString().isEmpty())
             return std::nullopt;
         QStringList classes{name.toString()};
         const QVariant chain = map.value(QStringLiteral("$classes"));

@@ -12,6 +12,9 @@
 
 // An object of a named class with integer fields, such as a stored shortcut:
 // {"Shortcut", {"Shortcut", "NSObject"}, {{"KeyCode", 122}, {"ModifierFlags", 1048576}}}.
+// Decoded fields come in key order; fields that are not integers (an image's representations,
+// say) are not Quillmere's and are left out. Empty `classes` are written as {className,
+// "NSObject"}.
 struct ArchivedObject {
     QString className;
     QStringList classes; // the class and its ancestors, most derived first
@@ -30,9 +33,12 @@ Q_DECLARE_METATYPE(ArchivedObject)
 // Keyed archives in the NSKeyedArchiver structure, in a binary property list, so that archives
 // written on macOS read here and ours read there. Root values are QVariants of: a null QVariant
 // ($null), QString, bool, qint64 (any integer), double, QByteArray (data), QVariantList
-// (NS.objects), QVariantMap (NS.keys / NS.objects, string keys), ArchivedObject.
+// (NS.objects), QVariantMap (NS.keys / NS.objects, string keys), ArchivedObject. Strings and
+// data also decode from their object forms (NSMutableString "NS.string", NSMutableData
+// "NS.data"), and references from both their binary and their XML ({"CF$UID": n}) forms.
 // Decoding outside bytes never crashes and never loops: anything malformed gives nullopt.
 namespace KeyedArchive {
+// Empty, after a log line, when the value holds something that cannot be archived.
 QByteArray archivedDataWithRootObject(const QVariant &root);
 // nullopt: not a keyed archive, or a malformed one. A null QVariant: the root is $null.
 std::optional<QVariant> unarchiveObjectWithData(const QByteArray &data);

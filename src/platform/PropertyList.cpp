@@ -9,6 +9,7 @@
 #include <memory>
 #include <plist/plist.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace {
@@ -78,27 +79,64 @@ private:
     };
 
     // The objects that object `index` refers to (none for a scalar).
-    bool children(quint64 index, std::vector<quint64> &out) const {
+    // Where object `index` starts, or 0 when the offset table points outside the objects.
+    quint64 offsetOf(quint64 index) const {
         const quint64 offset = readBigEndian(
             data_ + tableOffset_ + index * static_cast<quint64>(offsetSize_), offsetSize_);
-        if (offset < 8 || offset >= tableOffset_)
+        return offset >= 8 && offset < tableOffset_ ? offset : 0;
+    }
+
+    // The length in the low nibble of an object's marker, or after it as an integer object;
+    // `pos` moves past it.
+    bool readCount(quint64 offset, quint64 &count, quint64 &pos) const {
+        count = data_[offset] & 0xF;
+        pos = offset + 1;
+        if (count != 0xF)
+            return true;
+        if (pos >= tableOffset_ || (data_[pos] >> 4) != 0x1 || (data_[pos] & 0xF) > 3)
             return false;
-        const uchar marker = data_[offset];
-        const int type = marker >> 4;
+        const int width = 1 << (data_[pos] & 0xF);
+        ++pos;
+        if (pos + static_cast<quint64>(width) > tableOffset_)
+            return false;
+        count = readBigEndian(data_ + pos, width);
+        pos += static_cast<quint64>(width);
+        return true;
+    }
+
+    // libplist aborts on a dictionary key holding a NUL character, so keys must be strings
+    // (ASCII or UTF-16) without one. Each key object is read once however often it is used.
+    bool isPlainKey(quint64 index) {
+        if (plainKeys_.count(index))
+            return true;
+        const quint64 offset = offsetOf(index);
+        quint64 count = 0, pos = 0;
+        const int type = offset ? data_[offset] >> 4 : 0;
+        if ((type != 0x5 && type != 0x6) || !readCount(offset, count, pos))
+            return false;
+        const quint64 unit = type == 0x6 ? 2 : 1;
+        if (count > (tableOffset_ - pos) / unit)
+            return false;
+        for (quint64 i = 0; i < count; ++i) {
+            const uchar *c = data_ + pos + i * unit;
+            if (c[0] == 0 && (unit == 1 || c[1] == 0))
+                return false;
+        }
+        plainKeys_.insert(index);
+        return true;
+    }
+
+    // The objects that object `index` refers to (none for a scalar).
+    bool children(quint64 index, std::vector<quint64> &out) {
+        const quint64 offset = offsetOf(index);
+        if (!offset)
+            return false;
+        const int type = data_[offset] >> 4;
         if (type != 0xA && type != 0xC && type != 0xD) // array, set, dictionary
             return true;
-        quint64 count = marker & 0xF;
-        quint64 pos = offset + 1;
-        if (count == 0xF) { // the count follows as an integer object
-            if (pos >= tableOffset_ || (data_[pos] >> 4) != 0x1 || (data_[pos] & 0xF) > 3)
-                return false;
-            const int width = 1 << (data_[pos] & 0xF);
-            ++pos;
-            if (pos + static_cast<quint64>(width) > tableOffset_)
-                return false;
-            count = readBigEndian(data_ + pos, width);
-            pos += static_cast<quint64>(width);
-        }
+        quint64 count = 0, pos = 0;
+        if (!readCount(offset, count, pos))
+            return false;
         const quint64 refs = type == 0xD ? 2 : 1; // keys, then values
         if (count > (tableOffset_ - pos) / (refs * static_cast<quint64>(refSize_)))
             return false;
@@ -106,7 +144,7 @@ private:
         for (quint64 i = 0; i < count * refs; ++i) {
             const quint64 ref =
                 readBigEndian(data_ + pos + i * static_cast<quint64>(refSize_), refSize_);
-            if (ref >= count_)
+            if (ref >= count_ || (type == 0xD && i < count && !isPlainKey(ref)))
                 return false;
             out.push_back(ref);
         }
@@ -171,6 +209,7 @@ private:
     quint64 count_ = 0;
     quint64 tableOffset_ = 0;
     std::unordered_map<quint64, Done> seen_;
+    std::unordered_set<quint64> plainKeys_;
 };
 
 // libplist's XML reader takes <integer>abc</integer> for 0 and an unreadable date for 1970,
@@ -379,7 +418,10 @@ QVariant fromNode(plist_t node, int depth, QString *error, bool *ok) {
     case PLIST_DATE: {
         int32_t sec = 0, usec = 0;
         plist_get_date_val(node, &sec, &usec);
-        return appleEpoch().addMSecs(qint64(sec) * 1000 + usec / 1000);
+        // libplist gives the seconds rounded toward zero and the fraction without its sign
+        // (lost for the last second before 2001, which reads as the first one after).
+        const qint64 fraction = (sec < 0 ? -1 : 1) * qint64(usec / 1000);
+        return appleEpoch().addMSecs(qint64(sec) * 1000 + fraction);
     }
     case PLIST_UID: {
         uint64_t value = 0;
@@ -430,12 +472,13 @@ Node toNode(const QVariant &value, QString *error) {
         return Node(plist_new_data(bytes.constData(), static_cast<uint64_t>(bytes.size())));
     }
     case QMetaType::QDateTime: {
+        // Split toward zero, both parts with the date's sign, as libplist splits what it reads.
         const qint64 ms = appleEpoch().msecsTo(value.toDateTime());
-        const qint64 sec = ms >= 0 ? ms / 1000 : -((-ms + 999) / 1000);
+        const qint64 sec = ms / 1000;
         if (sec < INT32_MIN || sec > INT32_MAX)
             return unsupported();
-        return Node(plist_new_date(static_cast<int32_t>(sec),
-                                   static_cast<int32_t>(ms - sec * 1000) * 1000));
+        return Node(
+            plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(ms % 1000) * 1000));
     }
     case QMetaType::QStringList:
     case QMetaType::QVariantList: {

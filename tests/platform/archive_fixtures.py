@@ -63,26 +63,25 @@ FIXTURES = {
 XML_FIXTURES = {"xml_array": ARRAY, "xml_exceptions": EXCEPTIONS, "xml_shortcut": SHORTCUT}
 
 
-def xml_form(value):
-    """XML has no UID: references become {"CF$UID": n}, as Foundation writes them."""
-    if isinstance(value, UID):
-        return {"CF$UID": value.data}
+def converted(value, leaf):
+    """The same structure with every leaf (neither list nor dict) passed through `leaf`."""
     if isinstance(value, list):
-        return [xml_form(v) for v in value]
+        return [converted(v, leaf) for v in value]
     if isinstance(value, dict):
-        return {k: xml_form(v) for k, v in value.items()}
-    return value
+        return {k: converted(v, leaf) for k, v in value.items()}
+    return leaf(value)
 
 
-def json_form(value):
+def xml_leaf(value):
+    """XML has no UID: references become {"CF$UID": n}, as Foundation writes them."""
+    return {"CF$UID": value.data} if isinstance(value, UID) else value
+
+
+def json_leaf(value):
     if isinstance(value, UID):
         return {"$uid": value.data}
     if isinstance(value, bytes):
         return {"$data": value.hex()}
-    if isinstance(value, list):
-        return [json_form(v) for v in value]
-    if isinstance(value, dict):
-        return {k: json_form(v) for k, v in value.items()}
     return value
 
 
@@ -92,11 +91,11 @@ def main(argv):
         for name, value in FIXTURES.items():
             (folder / f"{name}.plist").write_bytes(plistlib.dumps(value, fmt=plistlib.FMT_BINARY))
         for name, value in XML_FIXTURES.items():
-            (folder / f"{name}.plist").write_bytes(plistlib.dumps(xml_form(value)))
+            (folder / f"{name}.plist").write_bytes(plistlib.dumps(converted(value, xml_leaf)))
         return 0
     if len(argv) == 3 and argv[1] == "dump":
         archive_ = plistlib.loads(Path(argv[2]).read_bytes())
-        print(json.dumps(json_form(archive_), sort_keys=True))
+        print(json.dumps(converted(archive_, json_leaf), sort_keys=True))
         return 0
     print(__doc__, file=sys.stderr)
     return 2

@@ -294,6 +294,9 @@ private slots:
         nested.append(QByteArray("\x10\x01", 2));
         QTest::newRow("binary arrays nested 100000 deep") << rawPlist(nested);
         QTest::newRow("reference past the offset table") << rawPlist({rawArray({5})});
+        const QByteArray dictionary = "\xd1" + bigEndian(1, 4) + bigEndian(2, 4);
+        QTest::newRow("UTF-16 dictionary key holding NUL") // libplist asserts on it
+            << rawPlist({dictionary, QByteArray("\x61\0\0", 3), QByteArray("\x10\x01", 2)});
         QTest::newRow("XML arrays nested 100000 deep")
             << "<plist version=\"1.0\">" + QByteArray("<array>").repeated(100000) +
                    QByteArray("</array>").repeated(100000) + "</plist>";

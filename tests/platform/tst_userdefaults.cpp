@@ -85,6 +85,8 @@ private slots:
         same("empty string", QString());
         same("data", QByteArray("\0\x01\xfe", 3));
         same("date", QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
+        same("date before 2001", QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 250), Qt::UTC));
+        same("earliest date", QDateTime(QDate(1932, 12, 13), QTime(20, 45, 51, 500), Qt::UTC));
         same("nested", QVariantMap{{"a", QVariantList{qint64(1), "b", QVariantMap{{"c", true}}}}});
         QTest::newRow("int") << QVariant(7) << QVariant(qint64(7));
         QTest::newRow("string list")
