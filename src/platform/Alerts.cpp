@@ -7,14 +7,12 @@
 #include <QTimer>
 
 namespace {
-std::function<int(const Alert &)> &presenter()
-{
+std::function<int(const Alert &)> &presenter() {
     static std::function<int(const Alert &)> p;
     return p;
 }
 
-QMessageBox *makeBox(const Alert &alert)
-{
+QMessageBox *makeBox(const Alert &alert) {
     auto *box = new QMessageBox;
     box->setWindowTitle(alert.title);
     box->setText(alert.title);
@@ -28,15 +26,13 @@ QMessageBox *makeBox(const Alert &alert)
     return box;
 }
 
-int returnCodeOf(QMessageBox *box)
-{
+int returnCodeOf(QMessageBox *box) {
     const int index = box->buttons().indexOf(box->clickedButton());
     return index < 0 ? 0 : Alerts::FirstButtonReturn + index;
 }
 } // namespace
 
-int Alerts::runAlertPanel(const QString &title, const QString &message, const QString &button)
-{
+int Alerts::runAlertPanel(const QString &title, const QString &message, const QString &button) {
     const Alert alert{title, message, {button}, Alert::Warning};
     if (presenter())
         return presenter()(alert);
@@ -47,11 +43,10 @@ int Alerts::runAlertPanel(const QString &title, const QString &message, const QS
     return code;
 }
 
-void Alerts::beginSheet(const Alert &alert, std::function<void(int)> didEnd)
-{
+void Alerts::beginSheet(const Alert &alert, QObject *context, std::function<void(int)> didEnd) {
     if (presenter()) {
         const int code = presenter()(alert);
-        QTimer::singleShot(0, [didEnd = std::move(didEnd), code] {
+        QTimer::singleShot(0, context, [didEnd = std::move(didEnd), code] {
             if (didEnd)
                 didEnd(code);
         });
@@ -60,7 +55,7 @@ void Alerts::beginSheet(const Alert &alert, std::function<void(int)> didEnd)
     QMessageBox *box = makeBox(alert);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::NonModal);
-    QObject::connect(box, &QMessageBox::finished, box, [box, didEnd = std::move(didEnd)] {
+    QObject::connect(box, &QMessageBox::finished, context, [box, didEnd = std::move(didEnd)] {
         if (didEnd)
             didEnd(returnCodeOf(box));
     });
@@ -69,7 +64,6 @@ void Alerts::beginSheet(const Alert &alert, std::function<void(int)> didEnd)
     box->activateWindow();
 }
 
-void Alerts::setPresenterForTesting(std::function<int(const Alert &)> p)
-{
+void Alerts::setPresenterForTesting(std::function<int(const Alert &)> p) {
     presenter() = std::move(p);
 }

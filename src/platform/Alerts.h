@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <functional>
 
+class QObject;
+
 struct Alert {
     enum Style { Warning = 0, Informational = 1, Critical = 2 };
     QString title;   // the message text, in bold
@@ -22,8 +24,8 @@ constexpr int SecondButtonReturn = 1001;
 // A modal panel with one button; returns when the user dismissed it.
 int runAlertPanel(const QString &title, const QString &message, const QString &button);
 // An alert that belongs to no window: shown without blocking; `didEnd` gets the return code
-// on the main thread once it is dismissed.
-void beginSheet(const Alert &alert, std::function<void(int returnCode)> didEnd);
+// on the main thread once it is dismissed, unless `context` has been destroyed by then.
+void beginSheet(const Alert &alert, QObject *context, std::function<void(int returnCode)> didEnd);
 
 // Tests: every alert goes to `presenter`, which answers with the return code, instead of a
 // dialog. Sheets still end later, from the event loop. A null presenter restores dialogs.

@@ -48,6 +48,7 @@ class Desktop:
         self.tray = tray
         self.notifications = notifications
         self.processes = []  # (name, Popen), in start order
+        self._logs = []
         self.env = dict(os.environ)
         for key in ("XDG_CURRENT_DESKTOP", "WAYLAND_DISPLAY", "SESSION_MANAGER", "QT_QPA_PLATFORM"):
             self.env.pop(key, None)
@@ -86,6 +87,9 @@ class Desktop:
                     proc.kill()
                     proc.wait()
         self.processes.clear()
+        for log in self._logs:
+            log.close()
+        self._logs.clear()
         if self._own_home:
             shutil.rmtree(self.home, ignore_errors=True)
 
@@ -93,6 +97,7 @@ class Desktop:
         if shutil.which(argv[0]) is None:
             raise DesktopError(f"{argv[0]} is not installed (scripts/install-deps test installs it)")
         log = open(os.path.join(self.home, f".{name}.log"), "wb")
+        self._logs.append(log)
         proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=subprocess.STDOUT,
                                 stdin=subprocess.DEVNULL, **kwargs)
         self.processes.append((name, proc))
@@ -103,8 +108,9 @@ class Desktop:
         while time.monotonic() < deadline:
             for name, proc in self.processes:
                 if proc.poll() is not None:
-                    raise DesktopError(f"{name} ended early with {proc.returncode} "
-                                       f"(log: {self.home}/.{name}.log)")
+                    with open(os.path.join(self.home, f".{name}.log"), errors="replace") as f:
+                        tail = f.read()[-2000:]
+                    raise DesktopError(f"{name} ended early with {proc.returncode}:\n{tail}")
             if predicate():
                 return
             time.sleep(0.05)

@@ -1,0 +1,297 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "AppDelegate.h"
+
+#include "Alerts.h"
+#include "Bundle.h"
+#include "Cleaner.h"
+#include "ClutterLevel.h"
+#include "ExceptionsList.h"
+#include "ItemFilter.h"
+#include "Log.h"
+#include "MenuBarWindow.h"
+#include "NotificationCenter.h"
+#include "OpenPanel.h"
+#include "PathWatcher.h"
+#include "Restore.h"
+#include "SettingsKeys.h"
+#include "StandardFolders.h"
+#include "StartupVersions.h"
+#include "Strings.h"
+#include "SystemGeneration.h"
+#include "SystemVersion.h"
+#include "UserDefaults.h"
+#include "ui_MainContent.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QTimer>
+
+namespace {
+const char *const howToUseText =
+    "Welcome to Quillmere, Quillmere is a handy utility that organizes your desktop for you when "
+    "you get lazy. Whenever you leave a bunch of files on your desktop, Quillmere can easily move "
+    "it into a folder with today's date so you're not overwhelmed by tons of files. By default "
+    "you can find the Quillmere folder in your Documents folder, but you can change this in the "
+    "settings tab.";
+
+// A check box that shows a Boolean setting and writes it when the user changes it.
+void bindCheckBox(QAbstractButton *box, UserDefaults &defaults, const QString &key) {
+    defaults.observe(
+        key, box,
+        [box](const QVariant &value) {
+            box->setChecked(value.typeId() == QMetaType::Bool && value.toBool());
+        },
+        true);
+    QObject::connect(box, &QAbstractButton::toggled, box, [&defaults, key](bool on) {
+        if (defaults.boolForKey(key) != on)
+            defaults.setBool(on, key);
+    });
+}
+} // namespace
+
+AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::MainContent &ui,
+                         QObject *parent)
+    : QObject(parent)
+    , defaults_(defaults)
+    , window_(window)
+    , ui_(ui) {
+    Q_INIT_RESOURCE(resources);
+    panel_ = std::make_unique<FileDialogOpenPanel>(&window_);
+    exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
+    restore_ = std::make_unique<Restore>(defaults_, *panel_);
+    Cleaner::Inputs inputs;
+    inputs.destinationText = [this] {
+        return ui_.cleanFolderPath->text();
+    };
+    inputs.thresholdText = [this] {
+        return ui_.AutoCleanTextBox->text();
+    };
+    inputs.exceptionsTableData = [this] {
+        return exceptionsTableDataForLog();
+    };
+    cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs));
+
+    ui_.MenuAppSegment->setSegments({tr("Menu bar"), tr("Window")},
+                                    {tr("Show in the menu bar"), tr("Show as a window")});
+    ui_.ExceptionsSegmentControl->setMomentary(true);
+    ui_.ExceptionsSegmentControl->setSegments({QStringLiteral("+"), QStringLiteral("−")},
+                                              {tr("Add exception"), tr("Remove exception")});
+    ui_.aboutLabel->setText(tr("<b>Quillmere</b> %1<br>Keeps your Desktop tidy.")
+                                .arg(Bundle::version().toHtmlEscaped()));
+    connect(ui_.cleanButton, &QPushButton::clicked, this, &AppDelegate::cleanDesktop);
+    connect(ui_.restoreButton, &QPushButton::clicked, this, &AppDelegate::restoreFiles);
+    connect(ui_.ExceptionsSegmentControl, &SegmentedControl::activated, this,
+            &AppDelegate::ExceptionsSegmentAction);
+    connect(ui_.helpButton, &QPushButton::clicked, this, &AppDelegate::showHelp);
+    connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
+    bindSettingsControls();
+}
+
+AppDelegate::~AppDelegate() {
+    // Before the controls go: the watcher delivers to observers that read them.
+    for (const int token : watcherObservers_)
+        NotificationCenter::workspace().removeObserver(token);
+    watcher_.reset();
+    // Undo the recorder's binding: the controls may outlive the controller.
+    disconnect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutView, nullptr);
+}
+
+void AppDelegate::bindSettingsControls() {
+    bindCheckBox(ui_.AutoCleanCheckBox, defaults_, SettingsKeys::AutoClean);
+    bindCheckBox(ui_.CheckforUpdatesStartUpCheckBox, defaults_,
+                 SettingsKeys::CheckforUpdatesStartUp);
+    bindCheckBox(ui_.BetaUpdatesCheckBox, defaults_, SettingsKeys::SUUpdaterChecksForBetaUpdates);
+
+    // The threshold field keeps its text between runs, exactly as typed.
+    ui_.AutoCleanTextBox->setText(
+        defaults_.stringForKey(SettingsKeys::AutoCleanThreshold).value_or(QString()));
+    connect(ui_.AutoCleanTextBox, &QLineEdit::textEdited, this, [this](const QString &text) {
+        defaults_.setObject(text, SettingsKeys::AutoCleanThreshold);
+    });
+
+    // The destination field shows the stored destination, and a typed one is stored.
+    if (const auto path = defaults_.stringForKey(SettingsKeys::CleanPath))
+        ui_.cleanFolderPath->setText(*path);
+    connect(ui_.cleanFolderPath, &QLineEdit::editingFinished, this, [this] {
+        const QString text = ui_.cleanFolderPath->text();
+        if (defaults_.stringForKey(SettingsKeys::CleanPath) != text)
+            defaults_.setObject(text, SettingsKeys::CleanPath);
+    });
+
+    ui_.shortcutEnabledCheckBox->setChecked(isShortcutEnabled());
+    connect(ui_.shortcutEnabledCheckBox, &QCheckBox::toggled, this,
+            &AppDelegate::setShortcutEnabled);
+    connect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutEnabledCheckBox,
+            &QCheckBox::setChecked);
+    ui_.constantShortcutEnabledCheckBox->setChecked(isConstantShortcutEnabled());
+    connect(ui_.constantShortcutEnabledCheckBox, &QCheckBox::toggled, this,
+            &AppDelegate::setConstantShortcutEnabled);
+    connect(this, &AppDelegate::constantShortcutEnabledChanged, ui_.constantShortcutEnabledCheckBox,
+            &QCheckBox::setChecked);
+}
+
+void AppDelegate::awakeFromNib() {
+    // The recorder is enabled exactly while the clean shortcut is.
+    ui_.shortcutView->setEnabled(isShortcutEnabled());
+    connect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutView, &QWidget::setEnabled);
+
+    chooseImagesForGeneration();
+    LevelIndicator();
+}
+
+void AppDelegate::chooseImagesForGeneration() {
+    const GenerationImages images = imagesForGeneration(SystemVersion::appKitVersionNumber());
+    NSLog(images.logLine);
+    menuBarIconName_ = images.menuBarIconName;
+    if (!images.applicationIconName.isEmpty())
+        QApplication::setWindowIcon(Bundle::imageNamed(images.applicationIconName));
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    applyStartupMode();
+
+    exceptions_->setTableView(ui_.tableView);
+    exceptions_->load();
+    // The global shortcuts register here once the hot-key service is part of the program.
+    QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);
+
+    // Crash reports, the updater and usage reports are not part of this build; when the
+    // update check at start is on, the check is noted all the same.
+    if (defaults_.boolForKey(SettingsKeys::CheckforUpdatesStartUp))
+        NSLog(QStringLiteral("Update Check at: %1")
+                  .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+
+    settleDestination();
+    watchDesktop();
+
+    switch (StartupVersions::recordStart(defaults_, Bundle::version())) {
+    case StartupVersions::Start::FirstEver:
+        showHowToUseAlert(); // the start goes on without waiting for it
+        break;
+    case StartupVersions::Start::FirstOfThisVersion:
+    case StartupVersions::Start::KnownVersion:
+        break;
+    }
+    defaults_.synchronize();
+}
+
+void AppDelegate::applyStartupMode() {
+    const bool menuBar = defaults_.boolForKey(SettingsKeys::AppShouldRunInMenuBar);
+    window_.setMenuBarIcon(Bundle::imageNamed(menuBarIconName_));
+    window_.setHasMenuBarIcon(menuBar);
+    window_.setAttachedToMenuBar(menuBar);
+    window_.setDetachable(false);
+    ui_.quitButton->setHidden(!menuBar);
+    ui_.MenuAppSegment->setSelectedSegment(menuBar ? 0 : 1);
+}
+
+void AppDelegate::settleDestination() {
+    const QString documents = StandardFolders::documents();
+    const QVariant stored = defaults_.objectForKey(SettingsKeys::CleanPath);
+    defaults_.synchronize();
+    if (stored.isValid()) {
+        NSLog(QStringLiteral("object is there"));
+        return;
+    }
+    NSLog(QStringLiteral("object not there set path to users documents folder"));
+    ui_.cleanFolderPath->setText(documents);
+    defaults_.setObject(documents, SettingsKeys::CleanPath);
+}
+
+void AppDelegate::watchDesktop() {
+    watcher_ = PathWatcher::create();
+    if (!watcher_) {
+        NSLog(QStringLiteral("Cannot watch the Desktop: the system gives no event queue"));
+        return;
+    }
+    // Added twice, as each observer is registered: the second add finds the path watched.
+    const QString desktop = StandardFolders::desktop();
+    auto &center = NotificationCenter::workspace();
+    watcher_->addPath(desktop);
+    watcherObservers_.push_back(
+        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
+                           [this](const Notification &) { appDidActivate(); }));
+    watcher_->addPath(desktop);
+    watcherObservers_.push_back(
+        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
+                           [this](const Notification &) { LevelIndicator(); }));
+}
+
+void AppDelegate::applicationWillTerminate() {
+    exceptions_->applicationWillTerminate();
+}
+
+QVariant AppDelegate::exceptionsTableDataForLog() const {
+    return exceptions_->exceptionsTableDataForLog();
+}
+
+void AppDelegate::cleanDesktop() {
+    cleaner_->cleanDesktopItems(CleanTrigger::Button);
+}
+
+void AppDelegate::appDidActivate() {
+    cleaner_->cleanDesktopItems(CleanTrigger::Automatic);
+}
+
+void AppDelegate::LevelIndicator() {
+    updateClutterLevel(ItemFilter(defaults_), ui_.LevelIndicator, ui_.LevelIndictorLabel,
+                       exceptionsTableDataForLog());
+}
+
+void AppDelegate::restoreFiles() {
+    restore_->restoreFiles(ui_.cleanFolderPath->text());
+}
+
+void AppDelegate::ExceptionsSegmentAction() {
+    exceptions_->ExceptionsSegmentAction(ui_.ExceptionsSegmentControl->selectedSegment());
+}
+
+void AppDelegate::showHelp() {
+    showHowToUseAlert();
+}
+
+void AppDelegate::showHowToUseAlert() {
+    QApplication::setActiveWindow(&window_);
+    Alert alert;
+    alert.title = QStringLiteral("How to use Quillmere");
+    alert.message = localizedString(QString::fromUtf8(howToUseText));
+    alert.buttons = {localizedString(QStringLiteral("Great Thanks"))};
+    alert.style = Alert::Informational;
+    Alerts::beginSheet(alert, this, [this](int code) { someMethodDidEnd(code); });
+}
+
+void AppDelegate::someMethodDidEnd(int returnCode) {
+    if (returnCode == Alerts::FirstButtonReturn || returnCode == Alerts::SecondButtonReturn)
+        defaults_.synchronize();
+}
+
+bool AppDelegate::updaterShouldCheckForBetaUpdates() {
+    if (defaults_.boolForKey(SettingsKeys::SUUpdaterChecksForBetaUpdates)) {
+        NSLog(QStringLiteral("Check for beta updates"));
+        return true;
+    }
+    NSLog(QStringLiteral("Do not check for beta updates"));
+    return false;
+}
+
+bool AppDelegate::isShortcutEnabled() const {
+    return defaults_.boolForKey(SettingsKeys::CleanShortcutEnabled);
+}
+
+void AppDelegate::setShortcutEnabled(bool enabled) {
+    if (enabled == isShortcutEnabled())
+        return;
+    defaults_.setBool(enabled, SettingsKeys::CleanShortcutEnabled);
+    emit shortcutEnabledChanged(enabled);
+}
+
+bool AppDelegate::isConstantShortcutEnabled() const {
+    return defaults_.boolForKey(SettingsKeys::ConstantShortcutEnabled);
+}
+
+void AppDelegate::setConstantShortcutEnabled(bool enabled) {
+    if (enabled == isConstantShortcutEnabled())
+        return;
+    defaults_.setBool(enabled, SettingsKeys::ConstantShortcutEnabled);
+    emit constantShortcutEnabledChanged(enabled);
+}

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <memory>
+#include <vector>
+
+class Cleaner;
+class ExceptionsList;
+class FileDialogOpenPanel;
+class MenuBarWindow;
+class PathWatcher;
+class Restore;
+class UserDefaults;
+namespace Ui {
+class MainContent;
+}
+
+// The program's controller: it wires the main window's controls to the settings and to the
+// tidying, watching and shortcut components, and runs start-up and shutdown in their order.
+// It owns none of the controls; the work itself is done by the components it holds.
+class AppDelegate : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool shortcutEnabled READ isShortcutEnabled WRITE setShortcutEnabled NOTIFY
+                   shortcutEnabledChanged)
+    Q_PROPERTY(bool constantShortcutEnabled READ isConstantShortcutEnabled WRITE
+                   setConstantShortcutEnabled NOTIFY constantShortcutEnabledChanged)
+public:
+    AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::MainContent &ui,
+                QObject *parent = nullptr);
+    ~AppDelegate() override;
+
+    // Start-up and shutdown, in the order the program calls them.
+    void awakeFromNib();
+    void applicationDidFinishLaunching();
+    void applicationWillTerminate();
+
+    // Actions of the main window.
+    void cleanDesktop();
+    void restoreFiles();
+    void ExceptionsSegmentAction();
+    void showHelp();
+    void someMethodDidEnd(int returnCode);
+    bool updaterShouldCheckForBetaUpdates();
+
+    // Observers of the Desktop watcher, in this order: the automatic clean, then the level.
+    void appDidActivate();
+    void LevelIndicator();
+
+    ExceptionsList &exceptions() { return *exceptions_; }
+
+    bool isShortcutEnabled() const;
+    void setShortcutEnabled(bool enabled);
+    bool isConstantShortcutEnabled() const;
+    void setConstantShortcutEnabled(bool enabled);
+
+    QString menuBarIconName() const { return menuBarIconName_; }
+
+signals:
+    void shortcutEnabledChanged(bool enabled);
+    void constantShortcutEnabledChanged(bool enabled);
+
+private:
+    void bindSettingsControls();
+    void chooseImagesForGeneration();
+    void applyStartupMode();
+    void settleDestination();
+    void showHowToUseAlert();
+    void watchDesktop();
+    QVariant exceptionsTableDataForLog() const;
+
+    UserDefaults &defaults_;
+    MenuBarWindow &window_;
+    Ui::MainContent &ui_;
+    QString menuBarIconName_ = QStringLiteral("DefaulticonMenuBar");
+    std::unique_ptr<FileDialogOpenPanel> panel_;
+    std::unique_ptr<Cleaner> cleaner_;
+    std::unique_ptr<Restore> restore_;
+    std::unique_ptr<ExceptionsList> exceptions_;
+    std::unique_ptr<PathWatcher> watcher_;
+    std::vector<int> watcherObservers_; // tokens on the workspace centre
+};
