@@ -2,17 +2,13 @@
 #include "MenuBarWindow.h"
 
 MenuBarWindow::MenuBarWindow(QWidget *parent)
-    : QMainWindow(parent)
-{
-}
+    : QMainWindow(parent) {}
 
-void MenuBarWindow::setMenuBarIcon(const QIcon &icon)
-{
+void MenuBarWindow::setMenuBarIcon(const QIcon &icon) {
     menuBarIcon_ = icon;
 }
 
-void MenuBarWindow::setHasMenuBarIcon(bool value)
-{
+void MenuBarWindow::setHasMenuBarIcon(bool value) {
     if (value == hasMenuBarIcon_)
         return;
     hasMenuBarIcon_ = value;
@@ -22,15 +18,13 @@ void MenuBarWindow::setHasMenuBarIcon(bool value)
     emit hasMenuBarIconChanged(value);
 }
 
-void MenuBarWindow::setAttachedToMenuBar(bool value)
-{
+void MenuBarWindow::setAttachedToMenuBar(bool value) {
     if (value == attachedToMenuBar_ || (value && !hasMenuBarIcon_))
         return;
     attachedToMenuBar_ = value;
     emit attachedToMenuBarChanged(value);
 }
 
-void MenuBarWindow::setDetachable(bool value)
-{
+void MenuBarWindow::setDetachable(bool value) {
     detachable_ = value;
 }
