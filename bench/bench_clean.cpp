@@ -1,0 +1,65 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The clean of a Desktop of 10,000 and 100,000 items on one file system, against a plain loop
+// of renameat2 over the same items (the floor) and against coreutils' mv -n.
+// Usage: bench_clean [--small]   (--small: 1,000 and 10,000 items)
+#include "BenchSupport.h"
+#include "Cleaner.h"
+#include "Log.h"
+#include "MonthFolder.h"
+#include "UserDefaults.h"
+
+#include <QCoreApplication>
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    QCoreApplication app(argc, argv);
+    setLogSink([](const QString &) {}); // formatted as usual, written nowhere
+    const bool small = bench::smallSizes(argc, argv);
+    bench::Home home(QDir::tempPath());
+    const QByteArray desktop = bench::native(home.desktop());
+    const QByteArray month = bench::native(home.documents() + "/Quillmere/" + monthFolderName());
+    UserDefaults defaults(UserDefaults::standardFilePath());
+    Cleaner cleaner(defaults, {[&home] { return home.documents(); },
+                               [] {
+                                   return QString();
+                               }});
+
+    for (const int count : small ? std::initializer_list<int>{1000, 10000}
+                                 : std::initializer_list<int>{10000, 100000}) {
+        std::printf("clean of %d Desktop items, one file system (%s)\n", count,
+                    home.path().toLocal8Bit().constData());
+        bench::makeFiles(desktop, count);
+        cleaner.cleanDesktopItems(CleanTrigger::Button); // creates the folders once
+        const auto putBack = [&] {
+            bench::moveAllBack(month, desktop);
+            bench::expectCount(desktop, count);
+        };
+        const auto times = bench::bestOfRounds(
+            3, putBack,
+            {[&] {
+                 for (const QByteArray &name : FileManager::contentsOfDirectoryAtPath(desktop)) {
+                     const QByteArray from = desktop + '/' + name, to = month + '/' + name;
+                     renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(),
+                               RENAME_NOREPLACE);
+                 }
+             },
+             [&] {
+                 bench::shell("cd " + bench::quoted(desktop) +
+                              " && find . -mindepth 1 -maxdepth 1 -print0 | xargs -0 mv -n -t " +
+                              bench::quoted(month));
+             },
+             [&] {
+                 cleaner.cleanDesktopItems(CleanTrigger::Button);
+             }},
+            [&] { bench::expectCount(month, count); });
+        putBack();
+        const double floor = times[0], mv = times[1], clean = times[2];
+
+        bench::line("renameat2 loop (floor)", floor);
+        bench::line("find | xargs mv -n", mv);
+        bench::line("Quillmere clean", clean);
+        bench::ratio("clean / floor", clean / floor, "<= 1.3x", clean / floor <= 1.3);
+        bench::ratio("clean / mv -n", clean / mv, "< 1x", clean < mv);
+    }
+    return 0;
+}
