@@ -21,6 +21,17 @@ struct PathWatcher::Shared {
     PathWatcher *owner = nullptr;
 };
 
+namespace {
+// Held while a delivery is queued and taken first when it runs, before the delivery reads what
+// it carries. Qt's event queue orders the two already; this makes the order visible to
+// ThreadSanitizer, which cannot see Qt's own locks. Process-wide, so that finding it reads
+// nothing the other thread wrote.
+std::mutex &deliveryHandoff() {
+    static std::mutex mutex;
+    return mutex;
+}
+} // namespace
+
 std::unique_ptr<PathWatcher> PathWatcher::create() {
     auto queue = KernelQueue::create();
     if (!queue)
@@ -145,9 +156,13 @@ void PathWatcher::watcherThread(const std::shared_ptr<Shared> &shared) {
             if (events[0].fflags == 0 || !entry || entry->path().isNull())
                 continue;
             const QStringList names = notificationNamesForFlags(events[0].fflags);
+            std::lock_guard handoff(deliveryHandoff());
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [shared, names, path = entry->path()] { deliver(*shared, names, path); },
+                [shared, names, path = entry->path()] {
+                    { std::lock_guard handoff(deliveryHandoff()); }
+                    deliver(*shared, names, path);
+                },
                 Qt::QueuedConnection);
         } catch (const std::exception &e) {
             NSLog(QStringLiteral("Error in PathWatcher watcherThread: %1")

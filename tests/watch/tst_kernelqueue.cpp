@@ -282,6 +282,8 @@ void TestKernelQueue::waitEnds() {
     QVERIFY(queue);
     const auto fd = watch(*queue, home.desktop(), NOTE_ALL);
     QVERIFY(fd);
+    QElapsedTimer timer; // started before the other thread's pause
+    timer.start();
     std::thread other([queue, action, file = bytes(home.desktop() + "/new")] {
         std::this_thread::sleep_for(100ms);
         if (action == 1)
@@ -289,8 +291,6 @@ void TestKernelQueue::waitEnds() {
         if (action == 2)
             ::close(::open(file.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
     });
-    QElapsedTimer timer;
-    timer.start();
     KernelEvent events[1];
     const std::size_t count = queue->wait(events, std::chrono::milliseconds(timeoutMs));
     const qint64 elapsed = timer.elapsed();
