@@ -2,38 +2,17 @@
 // Start-up as a person meets it: the first start, later starts, new versions, the settings
 // controls, and the images chosen for the toolkit generation.
 #include "Alerts.h"
-#include "AppDelegate.h"
 #include "Bundle.h"
 #include "Log.h"
-#include "MenuBarWindow.h"
+#include "ProgramFixture.h"
 #include "SettingsKeys.h"
 #include "StartupVersions.h"
 #include "SystemGeneration.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
-#include "ui_MainContent.h"
 
 #include <QFile>
 #include <QtTest>
-#include <memory>
-
-namespace {
-// One program start: the window, its controls and the controller over a settings store.
-struct Program {
-    explicit Program(UserDefaults &defaults) {
-        content = new QWidget(&window);
-        ui.setupUi(content);
-        window.setCentralWidget(content);
-        delegate = std::make_unique<AppDelegate>(defaults, window, ui);
-        delegate->awakeFromNib();
-        delegate->applicationDidFinishLaunching();
-    }
-    MenuBarWindow window;
-    QWidget *content = nullptr;
-    Ui::MainContent ui;
-    std::unique_ptr<AppDelegate> delegate;
-};
-} // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT

@@ -52,6 +52,21 @@ class CleanTest(ProgramTestCase):
                         "the notice")
         self.assertEqual(self.desk.notices().count(("Clean Complete", "Finished Cleaning:7 items")), 1)
 
+    def test_a_file_dropped_on_the_desktop_is_cleaned_automatically(self):
+        self.write_settings({"CleanPath": self.path("Documents"),
+                             "prevStartupVersions": [self.version()],
+                             "AutoClean": True, "AutoCleanThreshold": "0"})
+        self.start({"LC_ALL": "en_US.UTF-8", "LANG": "en_US.UTF-8"})
+        self.wait_until(lambda: "object is there" in self.program_log(), "the start-up")
+        with open(self.path("Desktop", "dropped.txt"), "w") as f:
+            f.write("dropped")
+        month = self.path("Documents", "Quillmere", month_folder_name())
+        self.wait_until(lambda: os.path.exists(os.path.join(month, "dropped.txt")),
+                        "the dropped file arriving in the month folder")
+        self.assertEqual(os.listdir(self.path("Desktop")), [])
+        self.wait_until(lambda: ("Clean Complete", "Finished Cleaning:1 items") in self.desk.notices(),
+                        "the notice")
+
     def test_an_empty_desktop_is_reported(self):
         os.makedirs(self.path("Desktop", "Quillmere"))
         window = self.start()

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "AppDelegate.h"
+#include "MenuBarWindow.h"
+#include "UserDefaults.h"
+#include "ui_MainContent.h"
+
+#include <QWidget>
+#include <memory>
+
+// One start of the program as the entry point makes it: the window, its controls and the
+// controller over a settings store, woken and launched.
+struct Program {
+    explicit Program(UserDefaults &defaults) {
+        content = new QWidget(&window);
+        ui.setupUi(content);
+        window.setCentralWidget(content);
+        delegate = std::make_unique<AppDelegate>(defaults, window, ui);
+        delegate->awakeFromNib();
+        delegate->applicationDidFinishLaunching();
+    }
+    ~Program() { delegate.reset(); }
+
+    MenuBarWindow window;
+    QWidget *content = nullptr;
+    Ui::MainContent ui;
+    std::unique_ptr<AppDelegate> delegate;
+};
