@@ -144,9 +144,18 @@ class Desktop:
         self.env["DISPLAY"] = ":" + self._read_fd_line(r, "Xvfb", proc)
 
     def _start_bus(self):
+        # A session bus that activates no services: only the parts started here own names, so
+        # a call that comes before dunst is up cannot start a second dunst behind our back.
+        config = os.path.join(self.home, ".session-bus.conf")
+        with open(config, "w") as f:
+            f.write('<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
+                    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">\n'
+                    "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
+                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n')
         r, w = os.pipe()
-        proc = self._spawn("dbus-daemon", ["dbus-daemon", "--session", "--nofork", "--nopidfile",
-                                           f"--print-address={w}"], pass_fds=(w,))
+        proc = self._spawn("dbus-daemon", ["dbus-daemon", f"--config-file={config}", "--nofork",
+                                           "--nopidfile", f"--print-address={w}"], pass_fds=(w,))
         os.close(w)
         self.env["DBUS_SESSION_BUS_ADDRESS"] = self._read_fd_line(r, "dbus-daemon", proc)
 
@@ -158,13 +167,18 @@ class Desktop:
             f.write("[global]\n    history_length = 100\n[urgency_low]\n    timeout = 600\n"
                     "[urgency_normal]\n    timeout = 600\n[urgency_critical]\n    timeout = 0\n")
         self._spawn("dunst", ["dunst", "-config", os.path.join(conf, "dunstrc")])
-        self._wait(lambda: self.run(["dunstctl", "is-paused"], check=False).returncode == 0,
-                   "dunst")
+        self._wait(lambda: self._name_has_owner("org.freedesktop.Notifications"), "dunst")
 
     # -- helpers for tests -----------------------------------------------------------------
     def run(self, argv, check=True, **kwargs):
         return subprocess.run(argv, env=self.env, check=check, capture_output=True, text=True,
                               **kwargs)
+
+    def _name_has_owner(self, name):
+        out = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                        f"string:{name}"], check=False)
+        return out.returncode == 0 and "boolean true" in out.stdout
 
     def _root_has(self, atom):
         out = self.run(["xprop", "-root", atom], check=False)
