@@ -40,7 +40,8 @@ public:
     static Shortcut shortcutWithKeyCode(quint64 keyCode, quint64 modifierFlags);
     // A key press or release. The key is the event's native scan code (the XKB key code);
     // events without one (synthesised ones) are looked up by their Qt key in the current layout.
-    // A modifier key's own event carries the modifiers as they are after it.
+    // A key without virtual key code (Print, media keys) gives NSNotFound. A modifier key's own
+    // event carries the modifiers as they are after it.
     static Shortcut shortcutWithEvent(const QKeyEvent &event);
     // The Shift / Control / Option / Command bits of Qt modifiers; Keypad gives
     // NSNumericPadKeyMask.

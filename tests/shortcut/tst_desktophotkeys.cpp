@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The desktop's own global shortcuts, read from KDE's kglobalshortcutsrc and GNOME's key-binding
 // settings (through GIO's keyfile backend) in a temporary home, and the conflicts they cause.
+#include "ModifierNames.h"
 #include "Shortcut.h"
 #include "TestHome.h"
 
 #include <QtTest>
 
 namespace {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Control = Shortcut::NSControlKeyMask;
-constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
-
 // Written as KDE writes it: groups per component, "action=active,default,description", several
 // shortcuts separated by an escaped tab, commas inside a shortcut escaped.
 const QByteArray kglobalshortcutsrc = R"([kwin]

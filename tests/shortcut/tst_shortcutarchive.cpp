@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The stored form of a shortcut: a keyed archive in Apple's structure, checked from outside by
 // Python's plistlib, and archives written the way macOS writes them read back.
+#include "ModifierNames.h"
 #include "Shortcut.h"
 
 #include <QJsonDocument>
@@ -9,10 +10,6 @@
 #include <QtTest>
 
 namespace {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
-constexpr quint64 NotFound = Shortcut::NSNotFound;
-
 // Prints what an archive holds: the archiver, the root's class and its two integers.
 const char *const readArchive = R"py(
 import json, plistlib, sys

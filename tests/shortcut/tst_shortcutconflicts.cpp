@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Conflict checks: a shortcut is refused when the desktop's own global shortcuts or the
 // application's menus already use it, with the sentence the user is shown.
+#include "ModifierNames.h"
 #include "Shortcut.h"
 #include "TestHome.h"
 
@@ -9,10 +10,6 @@
 #include <QtTest>
 
 namespace {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Control = Shortcut::NSControlKeyMask;
-constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
 constexpr quint32 cmdKey = CarbonModifiers::cmdKey;
 constexpr quint32 shiftKey = CarbonModifiers::shiftKey;
 constexpr quint32 optionKey = CarbonModifiers::optionKey;

@@ -1,18 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The names of shortcuts: special keys by fixed glyphs and texts, other keys by the character
 // the keyboard layout types, the modifier glyphs, and the key as menus write it.
+#include "ModifierNames.h"
 #include "Shortcut.h"
 #include "TestHome.h"
 
 #include <QtTest>
 
 namespace {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Control = Shortcut::NSControlKeyMask;
-constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
-constexpr quint64 NotFound = Shortcut::NSNotFound;
-
 // A layout of the user's own, found where xkbcommon looks for them ($XDG_CONFIG_HOME/xkb):
 // the slash key types a non-breaking space, the equals key a zero-width space, the period key
 // two letters at once.

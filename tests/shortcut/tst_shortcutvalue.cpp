@@ -1,18 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The shortcut value: which combinations are valid, the modifier bits it keeps and hands to hot
 // keys, values made from key events, and the Command-W / Command-Q pass-through.
+#include "ModifierNames.h"
 #include "Shortcut.h"
 
 #include <QKeyEvent>
 #include <QtTest>
-
-namespace {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Control = Shortcut::NSControlKeyMask;
-constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
-constexpr quint64 NotFound = Shortcut::NSNotFound;
-} // namespace
 
 class TestShortcutValue : public QObject {
     Q_OBJECT
