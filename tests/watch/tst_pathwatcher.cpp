@@ -7,7 +7,6 @@
 #include <QDir>
 #include <QtTest>
 #include <fcntl.h>
-#include <mutex>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
@@ -67,23 +66,13 @@ private:
     QList<int> tokens_;
 };
 
-class LogCapture {
-public:
+// Only addPath logs in these tests, and it runs on the main thread.
+struct LogCapture {
     LogCapture() {
-        setLogSink([this](const QString &line) {
-            std::lock_guard lock(mutex_);
-            lines_.append(line);
-        });
+        setLogSink([this](const QString &line) { lines.append(line); });
     }
     ~LogCapture() { setLogSink(nullptr); }
-    QStringList lines() {
-        std::lock_guard lock(mutex_);
-        return lines_;
-    }
-
-private:
-    std::mutex mutex_;
-    QStringList lines_;
+    QStringList lines;
 };
 
 // Leaves the process no free descriptor until it goes.
@@ -185,7 +174,7 @@ void TestPathWatcher::addingAgain() {
     QCOMPARE(entry->subscriptionFlags(), expected);
     QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
     QCOMPARE(entriesIn("/proc/self/task"), threads);
-    QCOMPARE(log.lines(), QStringList());
+    QCOMPARE(log.lines, QStringList());
 
     // One subscription: each change is heard once, for exactly the kinds subscribed.
     TestHome::writeFile(home.desktop() + "/new");
@@ -220,7 +209,7 @@ void TestPathWatcher::unwatchablePath() {
             exhausted.emplace();
         watcher->addPath(path);
     }
-    QCOMPARE(log.lines(), QStringList{cannotAdd.arg(path)});
+    QCOMPARE(log.lines, QStringList{cannotAdd.arg(path)});
     QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(0));
     QCOMPARE(entriesIn("/proc/self/task"), threads);
 
