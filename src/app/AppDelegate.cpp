@@ -24,7 +24,10 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QTimer>
+#include <QUrl>
 
 namespace {
 const char *const howToUseText =
@@ -50,13 +53,15 @@ void bindCheckBox(QAbstractButton *box, UserDefaults &defaults, const QString &k
 } // namespace
 
 AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::MainContent &ui,
-                         QObject *parent)
+                         OpenPanel *panel, QObject *parent)
     : QObject(parent)
     , defaults_(defaults)
     , window_(window)
     , ui_(ui) {
     Q_INIT_RESOURCE(resources);
-    panel_ = std::make_unique<FileDialogOpenPanel>(&window_);
+    if (!panel)
+        ownPanel_ = std::make_unique<FileDialogOpenPanel>(&window_);
+    panel_ = panel ? panel : ownPanel_.get();
     exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
     restore_ = std::make_unique<Restore>(defaults_, *panel_);
     Cleaner::Inputs inputs;
@@ -82,6 +87,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     connect(ui_.restoreButton, &QPushButton::clicked, this, &AppDelegate::restoreFiles);
     connect(ui_.ExceptionsSegmentControl, &SegmentedControl::activated, this,
             &AppDelegate::ExceptionsSegmentAction);
+    connect(ui_.chooseFolderButton, &QPushButton::clicked, this, &AppDelegate::chooseFolderPath);
     connect(ui_.helpButton, &QPushButton::clicked, this, &AppDelegate::showHelp);
     connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
     bindSettingsControls();
@@ -244,6 +250,29 @@ void AppDelegate::restoreFiles() {
 
 void AppDelegate::ExceptionsSegmentAction() {
     exceptions_->ExceptionsSegmentAction(ui_.ExceptionsSegmentControl->selectedSegment());
+}
+
+void AppDelegate::chooseFolderPath() {
+    // The chooser opens on the next turn of the event loop, as the button's action ends.
+    QTimer::singleShot(0, this, [this] {
+        OpenPanelOptions options;
+        options.title = QStringLiteral("Choose Folder For Save Items");
+        options.canChooseFiles = false;
+        options.canChooseDirectories = true;
+        options.canCreateDirectories = true;
+        const QString start = QDir::homePath() + QStringLiteral("/User/Movies/");
+        if (QFileInfo(start).isDir())
+            options.directory = start;
+        panel_->begin(options, [this](int result, const QString &path) {
+            if (result != OpenPanel::OKButton)
+                return;
+            NSLog(QStringLiteral("Source is %1").arg(QUrl::fromLocalFile(path).toString()));
+            ui_.cleanFolderPath->setText(path);
+            defaults_.setObject(path, SettingsKeys::CleanPath);
+            defaults_.synchronize();
+            NSLog(QFileInfo(path).fileName());
+        });
+    });
 }
 
 void AppDelegate::showHelp() {

@@ -8,7 +8,7 @@
 
 class Cleaner;
 class ExceptionsList;
-class FileDialogOpenPanel;
+class OpenPanel;
 class MenuBarWindow;
 class PathWatcher;
 class Restore;
@@ -27,8 +27,9 @@ class AppDelegate : public QObject {
     Q_PROPERTY(bool constantShortcutEnabled READ isConstantShortcutEnabled WRITE
                    setConstantShortcutEnabled NOTIFY constantShortcutEnabledChanged)
 public:
+    // `panel`: the file and folder chooser (not owned); null: the desktop's own.
     AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::MainContent &ui,
-                QObject *parent = nullptr);
+                OpenPanel *panel = nullptr, QObject *parent = nullptr);
     ~AppDelegate() override;
 
     // Start-up and shutdown, in the order the program calls them.
@@ -40,6 +41,7 @@ public:
     void cleanDesktop();
     void restoreFiles();
     void ExceptionsSegmentAction();
+    void chooseFolderPath();
     void showHelp();
     void someMethodDidEnd(int returnCode);
     bool updaterShouldCheckForBetaUpdates();
@@ -74,7 +76,8 @@ private:
     MenuBarWindow &window_;
     Ui::MainContent &ui_;
     QString menuBarIconName_ = QStringLiteral("DefaulticonMenuBar");
-    std::unique_ptr<FileDialogOpenPanel> panel_;
+    std::unique_ptr<OpenPanel> ownPanel_;
+    OpenPanel *panel_;
     std::unique_ptr<Cleaner> cleaner_;
     std::unique_ptr<Restore> restore_;
     std::unique_ptr<ExceptionsList> exceptions_;

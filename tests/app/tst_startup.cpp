@@ -139,6 +139,31 @@ private slots:
         QCOMPARE(alerts.last().title, QStringLiteral("How to use Quillmere"));
     }
 
+    void choosingADestinationStoresIt_data() {
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("chosen") << int(OpenPanel::OKButton) << "/srv/Data/Archive";
+        QTest::newRow("cancelled") << int(OpenPanel::CancelButton) << "";
+    }
+    void choosingADestinationStoresIt() {
+        QFETCH(int, result);
+        QFETCH(QString, expected);
+        UserDefaults defaults(home->settingsFile());
+        AnsweringPanel panel;
+        panel.result = result;
+        panel.path = result == OpenPanel::OKButton ? QStringLiteral("/srv/Data/Archive") : "";
+        Program program(defaults, &panel);
+        const QString before = program.ui.cleanFolderPath->text();
+        program.ui.chooseFolderButton->click();
+        QTRY_COMPARE(panel.shown, 1);
+        QCOMPARE(panel.options.title, QStringLiteral("Choose Folder For Save Items"));
+        QVERIFY(panel.options.canChooseDirectories && !panel.options.canChooseFiles);
+        const QString now = expected.isEmpty() ? before : expected;
+        QCOMPARE(program.ui.cleanFolderPath->text(), now);
+        QCOMPARE(UserDefaults(home->settingsFile()).stringForKey(SettingsKeys::CleanPath), now);
+        QCOMPARE(log.contains("Archive"), !expected.isEmpty());
+    }
+
     void imagesFollowTheGeneration_data() {
         QTest::addColumn<double>("version");
         QTest::addColumn<QString>("menuBarIcon");
