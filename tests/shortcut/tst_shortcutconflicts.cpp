@@ -35,6 +35,7 @@ QAction *addItem(QMenu *menu, const QString &title, const QKeySequence &shortcut
 
 class TestShortcutConflicts : public QObject {
     Q_OBJECT
+    TestHome home; // no desktop configuration or layout of the user's own
     QMenuBar menuBar;
     MenuModel menu;
     const KeyboardLayout us = KeyboardLayout::named(QStringLiteral("us"));

@@ -3,12 +3,14 @@
 // keys, values made from key events, and the Command-W / Command-Q pass-through.
 #include "ModifierNames.h"
 #include "Shortcut.h"
+#include "TestHome.h"
 
 #include <QKeyEvent>
 #include <QtTest>
 
 class TestShortcutValue : public QObject {
     Q_OBJECT
+    TestHome home; // layouts of the user's own ($XDG_CONFIG_HOME/xkb) stay out
 private slots:
     void initTestCase() { qunsetenv("XKB_DEFAULT_LAYOUT"); }
 
