@@ -146,6 +146,27 @@ private slots:
         QCOMPARE(alerts, 0);
     }
 
+    void restoredItemsAreCleanedStraightBack()
+    {
+        // Twelve items from an earlier clean, restored while the automatic clean is on with a
+        // threshold below their number: the watcher's next report moves them back to this
+        // month's folder.
+        const QString earlier = home->documents() + "/Quillmere/Earlier";
+        for (int i = 0; i < 12; ++i)
+            TestHome::writeFile(earlier + QStringLiteral("/old %1").arg(i), "old");
+        defaults->setBool(true, SettingsKeys::AutoClean);
+        defaults->setObject(QStringLiteral("3"), SettingsKeys::AutoCleanThreshold);
+        AnsweringPanel panel;
+        panel.path = earlier;
+        program = std::make_unique<Program>(*defaults, &panel);
+        program->delegate->restoreFiles();
+        QCOMPARE(panel.shown, 1);
+        QCOMPARE(panel.options.directory, home->documents() + "/Quillmere");
+        QCOMPARE(entries(earlier).size(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(entries(monthFolder).size(), 12, 10000);
+        QTRY_COMPARE(entries(home->desktop()).size(), 0);
+    }
+
     void tenThousandFilesEndUpMovedExactlyOnce() {
         defaults->setBool(true, SettingsKeys::AutoClean);
         start();
