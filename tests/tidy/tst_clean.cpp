@@ -2,14 +2,13 @@
 // The clean over real folders in a temporary HOME, for its three triggers: where every item
 // ends up (exactly once, content intact), what each trigger reports, the automatic clean's
 // threshold, one completion notice per run and trigger, and the log of each step.
-#include "Alerts.h"
 #include "Cleaner.h"
 #include "ExceptedNames.h"
 #include "ExceptionsTestSupport.h"
+#include "ReportsRecorder.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
-#include "UserNotifications.h"
 
 #include <QDir>
 #include <memory>
@@ -51,9 +50,8 @@ class tst_Clean : public QObject {
     std::unique_ptr<TestHome> home;
     std::unique_ptr<UserDefaults> defaults;
     std::unique_ptr<Cleaner> cleaner;
+    std::unique_ptr<ReportsRecorder> reports;
     QString destination, threshold;
-    QList<UserNotification> notices;
-    QList<Alert> alerts;
 
     QString monthFolder() const { return destination + "/Quillmere/" + month; }
     // Desktop entries named with a trailing "/" are folders; files hold their own name.
@@ -69,12 +67,6 @@ class tst_Clean : public QObject {
         for (int i = first; i < first + count; ++i)
             putOnDesktop({QStringLiteral("item %1.txt").arg(i)});
     }
-    QStringList noticeTexts() const {
-        QStringList texts;
-        for (const UserNotification &n : notices)
-            texts.append(n.title + ": " + n.informativeText);
-        return texts;
-    }
 
 private slots:
     void init() {
@@ -88,17 +80,10 @@ private slots:
                                        [] {
                                            return QDate(2026, 12, 5);
                                        }});
-        notices.clear();
-        alerts.clear();
-        UserNotifications::setSinkForTesting([this](const UserNotification &n) { notices << n; });
-        Alerts::setPresenterForTesting([this](const Alert &alert) {
-            alerts.append(alert);
-            return Alerts::FirstButtonReturn;
-        });
+        reports = std::make_unique<ReportsRecorder>();
     }
     void cleanup() {
-        Alerts::setPresenterForTesting(nullptr);
-        UserNotifications::setSinkForTesting(nullptr);
+        reports.reset();
         cleaner.reset();
         defaults.reset();
         home.reset();
@@ -176,9 +161,9 @@ void tst_Clean::movesEveryItemOnce() {
         if (!folder)
             QCOMPARE(content(stays ? home->desktop() + '/' + name : moved), name.toUtf8());
     }
-    QVERIFY(alerts.isEmpty());
-    QCOMPARE(notices.size(), 0);
-    QTRY_COMPARE(noticeTexts(), QStringList{"Clean Complete: " + notice});
+    QVERIFY(reports->alerts.isEmpty());
+    QCOMPARE(reports->notices.size(), 0);
+    QTRY_COMPARE(reports->noticeTexts(), QStringList{"Clean Complete: " + notice});
 }
 
 void tst_Clean::reportsPerTrigger_data() {
@@ -231,12 +216,9 @@ void tst_Clean::reportsPerTrigger() {
 
     cleaner->cleanDesktopItems(trigger);
 
-    QStringList shownAlerts;
-    for (const Alert &a : alerts)
-        shownAlerts.append(a.title + ": " + a.message + " [" + a.buttons.join(", ") + "]");
-    QCOMPARE(shownAlerts, alert.isEmpty() ? QStringList{} : QStringList{alert + " [OK]"});
-    QCOMPARE(noticeTexts(), notice.isEmpty() ? QStringList{} : QStringList{notice});
-    for (const UserNotification &n : notices)
+    QCOMPARE(reports->alertTexts(), alert.isEmpty() ? QStringList{} : QStringList{alert + " [OK]"});
+    QCOMPARE(reports->noticeTexts(), notice.isEmpty() ? QStringList{} : QStringList{notice});
+    for (const UserNotification &n : reports->notices)
         QVERIFY(n.defaultSound);
     for (const QString &line : logged)
         QVERIFY2(log.contains(line), qPrintable(line));
@@ -246,7 +228,7 @@ void tst_Clean::reportsPerTrigger() {
         QVERIFY(!QFileInfo::exists(destination));
     QCOMPARE(entries(home->desktop()), QStringList{"Quillmere"});
     QTest::qWait(PendingNotice::delayMilliseconds + 100);
-    QCOMPARE(notices.size(), notice.isEmpty() ? 0 : 1); // no completion notice follows
+    QCOMPARE(reports->notices.size(), notice.isEmpty() ? 0 : 1); // no completion notice follows
 }
 
 void tst_Clean::automaticThreshold_data() {
@@ -289,10 +271,11 @@ void tst_Clean::automaticThreshold() {
     if (!autoClean)
         QVERIFY(log.lines().isEmpty());
     QCOMPARE(cleaner->pendingNoticeCount(CleanTrigger::Automatic), moves ? items : 0);
-    QTRY_COMPARE(noticeTexts(), moves ? QStringList{QStringLiteral("Clean Complete: Finished "
-                                                                   "Cleaning:%1 items")
-                                                        .arg(items)}
-                                      : QStringList{});
+    QTRY_COMPARE(reports->noticeTexts(),
+                 moves ? QStringList{QStringLiteral("Clean Complete: Finished "
+                                                    "Cleaning:%1 items")
+                                         .arg(items)}
+                       : QStringList{});
 }
 
 void tst_Clean::readsIntegerValue_data() {
@@ -325,16 +308,16 @@ void tst_Clean::oneNoticePerRunAndTrigger() {
     QCOMPARE(cleaner->pendingNoticeCount(CleanTrigger::Button), 8);
     QCOMPARE(cleaner->pendingNoticeCount(CleanTrigger::Shortcut), 1);
 
-    QTRY_COMPARE(notices.size(), 2);
+    QTRY_COMPARE(reports->notices.size(), 2);
     QTest::qWait(PendingNotice::delayMilliseconds + 100);
-    QCOMPARE(noticeTexts(), (QStringList{"Clean Complete: Finished Cleaning:3 items",
-                                         "Clean Complete: Finished Cleaning:1 items"}));
+    QCOMPARE(reports->noticeTexts(), (QStringList{"Clean Complete: Finished Cleaning:3 items",
+                                                  "Clean Complete: Finished Cleaning:1 items"}));
     QCOMPARE(cleaner->pendingNoticeCount(CleanTrigger::Button), 0);
     QCOMPARE(entries(monthFolder()).size(), 9);
 
     putItems(1, 100); // after the notice, a run has its own again
     cleaner->cleanDesktopItems(CleanTrigger::Button);
-    QTRY_COMPARE(notices.size(), 3);
+    QTRY_COMPARE(reports->notices.size(), 3);
 }
 
 void tst_Clean::logsEachStep() {

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "Alerts.h"
+#include "UserNotifications.h"
+
+#include <QList>
+#include <QStringList>
+
+// Keeps the alerts (answered with their first button) and notices posted while it lives,
+// instead of showing them.
+class ReportsRecorder {
+public:
+    ReportsRecorder() {
+        UserNotifications::setSinkForTesting([this](const UserNotification &n) { notices << n; });
+        Alerts::setPresenterForTesting([this](const Alert &alert) {
+            alerts << alert;
+            return Alerts::FirstButtonReturn;
+        });
+    }
+    ~ReportsRecorder() {
+        Alerts::setPresenterForTesting(nullptr);
+        UserNotifications::setSinkForTesting(nullptr);
+    }
+    ReportsRecorder(const ReportsRecorder &) = delete;
+    ReportsRecorder &operator=(const ReportsRecorder &) = delete;
+
+    // "title: text" of each notice, in order.
+    QStringList noticeTexts() const {
+        QStringList texts;
+        for (const UserNotification &n : notices)
+            texts << n.title + ": " + n.informativeText;
+        return texts;
+    }
+    // "title: message [buttons]" of each alert, in order.
+    QStringList alertTexts() const {
+        QStringList texts;
+        for (const Alert &a : alerts)
+            texts << a.title + ": " + a.message + " [" + a.buttons.join(", ") + "]";
+        return texts;
+    }
+
+    QList<UserNotification> notices;
+    QList<Alert> alerts;
+};
