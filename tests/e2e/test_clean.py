@@ -10,6 +10,14 @@ MONTHS = ["January", "February", "March", "April", "May", "June", "July", "Augus
           "September", "October", "November", "December"]
 
 
+def version():
+    with open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt")) as f:
+        for line in f:
+            if line.startswith("project(Quillmere VERSION "):
+                return line.split()[2]
+    raise AssertionError("no version in CMakeLists.txt")
+
+
 def month_folder_name():
     today = datetime.date.today()
     return f"{MONTHS[today.month - 1]} {today.year}"
@@ -20,14 +28,7 @@ class CleanTest(ProgramTestCase):
         super().setUp()
         # A start that is not the first, so no greeting alert stands in the way.
         self.write_settings({"CleanPath": self.path("Documents"),
-                             "prevStartupVersions": [self.version()]})
-
-    def version(self):
-        with open(os.path.join(os.path.dirname(__file__), "..", "..", "CMakeLists.txt")) as f:
-            for line in f:
-                if line.startswith("project(Quillmere VERSION "):
-                    return line.split()[2]
-        self.fail("no version in CMakeLists.txt")
+                             "prevStartupVersions": [version()]})
 
     def test_clean_button_moves_every_item_and_posts_one_notice(self):
         names = ["report.pdf", "photo 1.jpg", "-dash", ".hidden", "notes.txt", "folder", "Ünïcode"]
@@ -54,7 +55,7 @@ class CleanTest(ProgramTestCase):
 
     def test_a_file_dropped_on_the_desktop_is_cleaned_automatically(self):
         self.write_settings({"CleanPath": self.path("Documents"),
-                             "prevStartupVersions": [self.version()],
+                             "prevStartupVersions": [version()],
                              "AutoClean": True, "AutoCleanThreshold": "0"})
         self.start({"LC_ALL": "en_US.UTF-8", "LANG": "en_US.UTF-8"})
         self.wait_until(lambda: "object is there" in self.program_log(), "the start-up")

@@ -1,0 +1,53 @@
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""Excepting an item through the real file chooser of the running program."""
+import os
+import plistlib
+import time
+import unittest
+
+from quillmere_e2e import ProgramTestCase
+from test_clean import month_folder_name, version
+
+
+def archived_strings(data):
+    """The strings of a keyed archive's objects (enough to see which names it holds)."""
+    return [o for o in plistlib.loads(data)["$objects"] if isinstance(o, str) and o != "$null"]
+
+
+class ExceptionsTest(ProgramTestCase):
+    def test_an_item_added_through_the_chooser_is_never_cleaned(self):
+        self.write_settings({"CleanPath": self.path("Documents"), "prevStartupVersions": [version()]})
+        keep = self.path("Desktop", "keep me.txt")
+        with open(keep, "w") as f:
+            f.write("stays")
+        with open(self.path("Desktop", "tidy me.txt"), "w") as f:
+            f.write("goes")
+        window = self.start({"LC_ALL": "en_US.UTF-8", "LANG": "en_US.UTF-8"})
+
+        # Exceptions tab, then through the table to the add segment.
+        self.press(window, "alt+x")
+        self.press(window, "Tab")
+        self.press(window, "Tab")
+        self.press(window, "space")
+        chooser = self.desk.wait_for_window("^Choose a file that you want to exclude")
+        time.sleep(0.5)
+        self.desk.run(["xdotool", "windowactivate", "--sync", chooser], check=False)
+        self.desk.run(["xdotool", "type", "--delay", "5", keep])
+        self.desk.run(["xdotool", "key", "Return"])
+
+        self.wait_until(lambda: "ExceptionsObjects" in self.settings(), "the exception being stored")
+        self.assertEqual(archived_strings(self.settings()["ExceptionsObjects"]), ["keep me.txt"])
+        stored = self.path(".local", "share", "Quillmere", "ExceptionsTableViewData")
+        self.wait_until(lambda: os.path.exists(stored), "the exceptions file")
+        with open(stored, "rb") as f:
+            self.assertIn("keep me", archived_strings(f.read()))
+
+        self.press(window, "alt+l")
+        self.press(window, "alt+c")
+        month = self.path("Documents", "Quillmere", month_folder_name())
+        self.wait_until(lambda: os.path.exists(os.path.join(month, "tidy me.txt")), "the clean")
+        self.assertEqual(os.listdir(self.path("Desktop")), ["keep me.txt"])
+
+
+if __name__ == "__main__":
+    unittest.main()
