@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExceptionsFile.h"
 
+#include "AtomicFile.h"
 #include "KeyedArchive.h"
 #include "Log.h"
 #include "StandardFolders.h"
@@ -9,18 +10,22 @@
 
 namespace {
 const QString exceptionsKey = QStringLiteral("ExceptionsKey");
+
+QVariantMap rootObject(const QList<ExceptionEntry> &entries) {
+    QVariantList list;
+    list.reserve(entries.size());
+    for (const ExceptionEntry &entry : entries)
+        list.append(entry.toVariant());
+    return {{exceptionsKey, list}};
+}
 } // namespace
 
 QString ExceptionsFile::standardPath() {
     return StandardFolders::applicationSupport() + QStringLiteral("/ExceptionsTableViewData");
 }
 
-QVariantMap ExceptionsFile::rootObject(const QList<ExceptionEntry> &entries) {
-    QVariantList list;
-    list.reserve(entries.size());
-    for (const ExceptionEntry &entry : entries)
-        list.append(entry.toVariant());
-    return {{exceptionsKey, list}};
+QByteArray ExceptionsFile::archivedData(const QList<ExceptionEntry> &entries) {
+    return KeyedArchive::archivedDataWithRootObject(rootObject(entries));
 }
 
 QList<ExceptionEntry> ExceptionsFile::load(const QString &path) {
@@ -52,9 +57,10 @@ QList<ExceptionEntry> ExceptionsFile::load(const QString &path) {
     return entries;
 }
 
-bool ExceptionsFile::save(const QVariantMap &root, const QString &path) {
-    if (KeyedArchive::archiveRootObjectToFile(root, path))
+bool ExceptionsFile::write(const QByteArray &archive, const QString &path) {
+    QString error;
+    if (writeFileAtomically(path, archive, &error))
         return true;
-    NSLog(QStringLiteral("Could not write the exceptions file %1").arg(path));
+    NSLog(QStringLiteral("Could not write the exceptions file: %1").arg(error));
     return false;
 }

@@ -5,7 +5,6 @@
 
 #include <QList>
 #include <QString>
-#include <QVariantMap>
 
 // The exceptions table's file: a keyed archive whose root is the dictionary
 // {"ExceptionsKey": [entry, ...]}, the rows in table order. Does not create its folder.
@@ -13,14 +12,14 @@ namespace ExceptionsFile {
 // $XDG_DATA_HOME/Quillmere/ExceptionsTableViewData
 QString standardPath();
 
-// The archive's root for `entries`.
-QVariantMap rootObject(const QList<ExceptionEntry> &entries);
+// The archive of `entries`: {"ExceptionsKey": [entry dictionary, ...]}.
+QByteArray archivedData(const QList<ExceptionEntry> &entries);
 
 // The rows stored at `path`. No file: none, silently. An unreadable or corrupt file, a root
 // that is not a dictionary or holds no list under "ExceptionsKey": none, logged. Entries of the
 // wrong shape are left out, each logged; the others load.
 QList<ExceptionEntry> load(const QString &path);
 
-// Writes `root` atomically; false (logged) when it could not be written.
-bool save(const QVariantMap &root, const QString &path);
+// Writes an archive atomically; false (logged) when it could not be written.
+bool write(const QByteArray &archive, const QString &path);
 } // namespace ExceptionsFile

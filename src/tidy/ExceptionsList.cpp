@@ -83,7 +83,7 @@ void ExceptionsList::addItemAtPath(const QString &path) {
     NSLog(QStringLiteral("ExceptionsObjects Are: %1").arg(description(exceptedNames(defaults_))));
 
     model_.reloadData();
-    saves_.saveAsync(ExceptionsFile::rootObject(model_.exceptionsTableData()));
+    saves_.saveAsync(ExceptionsFile::archivedData(model_.exceptionsTableData()));
 }
 
 void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
@@ -104,7 +104,7 @@ void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
     ExceptedNames::write(defaults_, names);
     NSLog(QStringLiteral("array TESTING:: %1").arg(description(exceptedNames(defaults_))));
 
-    saves_.saveNow(ExceptionsFile::rootObject(model_.exceptionsTableData()));
+    saves_.saveNow(ExceptionsFile::archivedData(model_.exceptionsTableData()));
     model_.reloadData();
     defaults_.synchronize();
 }
@@ -131,6 +131,6 @@ void ExceptionsList::tableViewSelectionDidChange() {
 
 void ExceptionsList::applicationWillTerminate() {
     const QVariantMap logged{{QStringLiteral("ExceptionsKey"), rowsForLog()}};
-    saves_.saveAsync(ExceptionsFile::rootObject(model_.exceptionsTableData()),
+    saves_.saveAsync(ExceptionsFile::archivedData(model_.exceptionsTableData()),
                      QStringLiteral("ExceptionsKey %1").arg(description(logged)));
 }

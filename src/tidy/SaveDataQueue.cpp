@@ -13,34 +13,34 @@ SaveDataQueue::~SaveDataQueue() {
     waitForAll();
 }
 
-void SaveDataQueue::saveAsync(QVariantMap root, QString logLine) {
+void SaveDataQueue::saveAsync(QByteArray archive, QString logLine) {
     joinFinished();
     auto worker = std::make_unique<Worker>();
     Worker *self = worker.get();
     const quint64 number = nextNumber_++;
-    // The worker owns its copy of the root; `this` outlives it because the destructor joins.
-    worker->thread =
-        std::thread([this, self, number, root = std::move(root), logLine = std::move(logLine)] {
+    // `this` outlives the worker: the destructor joins it.
+    worker->thread = std::thread(
+        [this, self, number, archive = std::move(archive), logLine = std::move(logLine)] {
             pthread_setname_np(pthread_self(), "Save Data Queue");
             if (!logLine.isEmpty())
                 NSLog(logLine);
-            write(number, root);
+            write(number, archive);
             self->done = true;
         });
     workers_.push_back(std::move(worker));
 }
 
-void SaveDataQueue::saveNow(const QVariantMap &root) {
-    write(nextNumber_++, root);
+void SaveDataQueue::saveNow(const QByteArray &archive) {
+    write(nextNumber_++, archive);
 }
 
-void SaveDataQueue::write(quint64 number, const QVariantMap &root) {
+void SaveDataQueue::write(quint64 number, const QByteArray &archive) {
     if (beforeWrite_)
         beforeWrite_(number);
     std::lock_guard lock(writeMutex_);
     if (number < lastWritten_)
         return; // a later list is already on disk
-    ExceptionsFile::save(root, path_);
+    ExceptionsFile::write(archive, path_);
     lastWritten_ = number;
 }
 

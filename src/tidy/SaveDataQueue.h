@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
-#include <QVariantMap>
 #include <atomic>
 #include <functional>
 #include <list>
@@ -11,7 +11,8 @@
 #include <thread>
 
 // Writes the exceptions file off the main thread: each queued save runs on a new worker thread
-// named "Save Data Queue", on the root it was given when it was queued. Saves are numbered as
+// named "Save Data Queue", which alone owns the archive it was given (the list as it stood when
+// the save was queued; it shares no data with the main thread). Saves are numbered as
 // they are queued and written under one lock, and a save that finds a later one already
 // written skips its write, so the file always ends with the newest list although the workers
 // finish in any order. The destructor joins every worker: no save is cut off at exit.
@@ -25,9 +26,9 @@ public:
     QString path() const { return path_; }
 
     // On a worker thread, which first writes `logLine` to the log when there is one.
-    void saveAsync(QVariantMap root, QString logLine = {});
+    void saveAsync(QByteArray archive, QString logLine = {});
     // On the calling thread, ordered with the queued saves.
-    void saveNow(const QVariantMap &root);
+    void saveNow(const QByteArray &archive);
 
     // Joins every worker (they all end by themselves).
     void waitForAll();
@@ -42,7 +43,7 @@ private:
         std::atomic<bool> done{false};
     };
 
-    void write(quint64 number, const QVariantMap &root);
+    void write(quint64 number, const QByteArray &archive);
     void joinFinished();
 
     const QString path_;

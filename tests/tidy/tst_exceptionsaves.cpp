@@ -34,11 +34,11 @@ private slots:
                 release.acquire();
         });
 
-        saves.saveAsync(ExceptionsFile::rootObject(earlier));
+        saves.saveAsync(ExceptionsFile::archivedData(earlier));
         if (laterOnWorker)
-            saves.saveAsync(ExceptionsFile::rootObject(later));
+            saves.saveAsync(ExceptionsFile::archivedData(later));
         else
-            saves.saveNow(ExceptionsFile::rootObject(later));
+            saves.saveNow(ExceptionsFile::archivedData(later));
         QTRY_COMPARE(ExceptionsFile::load(path), later);
         release.release();
         saves.waitForAll();
