@@ -87,39 +87,26 @@ private slots:
         QTest::addColumn<quint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<bool>("taken");
-        QTest::newRow("KDE Meta+D") << QByteArray("KDE") << quint64(2) << Command << true;
-        QTest::newRow("KDE Meta+L") << QByteArray("KDE") << quint64(37) << Command << true;
-        QTest::newRow("KDE default only (Alt+F4)")
-            << QByteArray("KDE") << quint64(118) << Option << false;
-        QTest::newRow("KDE Meta+Shift+D")
-            << QByteArray("KDE") << quint64(2) << (Command | Shift) << false;
-        QTest::newRow("KDE leaves GNOME alone")
-            << QByteArray("KDE") << quint64(12) << Command << false;
-        QTest::newRow("GNOME configured Super+Q")
-            << QByteArray("GNOME") << quint64(12) << Command << true;
-        QTest::newRow("GNOME Primary is Control")
-            << QByteArray("GNOME") << quint64(2) << (Control | Option) << true;
-        QTest::newRow("GNOME Super+F11") << QByteArray("GNOME") << quint64(103) << Command << true;
-        QTest::newRow("GNOME replaced default (Alt+F4)")
-            << QByteArray("GNOME") << quint64(118) << Option << false;
-        QTest::newRow("GNOME emptied list (Super+H)")
-            << QByteArray("GNOME") << quint64(4) << Command << false;
-        QTest::newRow("GNOME disabled (Super+Up)")
-            << QByteArray("GNOME") << quint64(126) << Command << false;
-        QTest::newRow("GNOME binding with AltGr left out")
-            << QByteArray("GNOME") << quint64(3) << Control << false;
-        QTest::newRow("GNOME default Alt+space")
-            << QByteArray("GNOME") << quint64(49) << Option << true;
-        QTest::newRow("GNOME default Super+Above_Tab")
-            << QByteArray("GNOME") << quint64(50) << Command << true;
-        QTest::newRow("GNOME default Shift+Super+Page_Down")
-            << QByteArray("GNOME") << quint64(121) << (Shift | Command) << true;
-        QTest::newRow("GNOME leaves KDE alone")
-            << QByteArray("GNOME") << quint64(2) << Command << false;
-        QTest::newRow("ubuntu:GNOME")
-            << QByteArray("ubuntu:GNOME") << quint64(12) << Command << true;
-        QTest::newRow("other desktop") << QByteArray("XFCE") << quint64(12) << Command << false;
-        QTest::newRow("no desktop named") << QByteArray() << quint64(2) << Command << false;
+        const auto row = [](const char *desktop, const char *name, quint64 keyCode, quint64 flags,
+                            bool taken) {
+            QTest::addRow("%s %s", desktop, name)
+                << QByteArray(desktop) << keyCode << flags << taken;
+        };
+        row("KDE", "Meta+D", 2, Command, true);
+        row("KDE", "default only (Alt+F4)", 118, Option, false);
+        row("KDE", "leaves GNOME alone", 12, Command, false);
+        row("GNOME", "configured Super+Q", 12, Command, true);
+        row("GNOME", "Primary is Control", 2, Control | Option, true);
+        row("GNOME", "replaced default (Alt+F4)", 118, Option, false);
+        row("GNOME", "emptied list (Super+H)", 4, Command, false);
+        row("GNOME", "disabled (Super+Up)", 126, Command, false);
+        row("GNOME", "binding with AltGr left out", 3, Control, false);
+        row("GNOME", "default Super+Above_Tab", 50, Command, true);
+        row("GNOME", "default Shift+Super+Page_Down", 121, Shift | Command, true);
+        row("GNOME", "leaves KDE alone", 2, Command, false);
+        row("ubuntu:GNOME", "Super+Q", 12, Command, true);
+        row("XFCE", "Super+Q", 12, Command, false);
+        row("", "no desktop named", 2, Command, false);
     }
     void conflicts() {
         QFETCH(QByteArray, desktop);

@@ -88,24 +88,22 @@ private slots:
         QTest::addColumn<quint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<QString>("item"); // empty: not taken
-        QTest::newRow("Command-W") << quint64(13) << Command << "Close";
-        QTest::newRow("Command-Shift-W") << quint64(13) << (Command | Shift) << "Close All";
-        QTest::newRow("Control-W") << quint64(13) << Control << "";
-        QTest::newRow("Command-1 against keypad 1 (bit masked)")
-            << quint64(18) << Command << "Zoom";
-        QTest::newRow("Command-Shift-K against upper-case K with keypad bit")
-            << quint64(40) << (Command | Shift) << "";
-        QTest::newRow("Command-K") << quint64(40) << Command << "";
-        QTest::newRow("Control-Q, title without mnemonics")
-            << quint64(12) << Control << "Save & Quit";
-        QTest::newRow("submenu first") << quint64(5) << Command << "Find Next";
-        QTest::newRow("first of two in one menu") << quint64(8) << Command << "Copy";
-        QTest::newRow("Option-F5") << quint64(96) << Option << "Next Page";
-        QTest::newRow("F5 alone") << quint64(96) << quint64(0) << "";
-        QTest::newRow("Option-Space") << quint64(49) << Option << "Start Over";
+        const auto row = [](const char *name, quint64 keyCode, quint64 flags, const char *item) {
+            QTest::newRow(name) << keyCode << flags << QString::fromUtf8(item);
+        };
+        row("Command-W", 13, Command, "Close");
+        row("Command-Shift-W", 13, Command | Shift, "Close All");
+        row("Control-W", 13, Control, "");
+        row("Command-1 against keypad 1 (bit masked)", 18, Command, "Zoom");
+        row("Command-Shift-K against upper-case K with keypad bit", 40, Command | Shift, "");
+        row("Control-Q, title without mnemonics", 12, Control, "Save & Quit");
+        row("submenu first", 5, Command, "Find Next");
+        row("first of two in one menu", 8, Command, "Copy");
+        row("Option-F5", 96, Option, "Next Page");
+        row("Option-Space", 49, Option, "Start Over");
         // A shortcut without a key-equivalent form meets the items without shortcut.
-        QTest::newRow("no key, no modifier") << Shortcut::NSNotFound << quint64(0) << "About";
-        QTest::newRow("no key, Command") << Shortcut::NSNotFound << Command << "";
+        row("no key, no modifier", NotFound, 0, "About");
+        row("no key, Command", NotFound, Command, "");
     }
     void menuItems() {
         QFETCH(quint64, keyCode);
@@ -121,17 +119,19 @@ private slots:
         QTest::addColumn<quint64>("flags");
         QTest::addColumn<QString>("message");
         const QList<SymbolicHotKey> list{{37, cmdKey}, {49, controlKey | optionKey}, {13, cmdKey}};
-        QTest::newRow("Command-L") << list << quint64(37) << Command << systemMessage;
-        QTest::newRow("Control-Option-Space")
-            << list << quint64(49) << (Control | Option) << systemMessage;
-        QTest::newRow("Command-Shift-L") << list << quint64(37) << (Command | Shift) << "";
-        QTest::newRow("Control-Space") << list << quint64(49) << Control << "";
-        QTest::newRow("Command-Shift entry does not block Command")
-            << QList<SymbolicHotKey>{{37, cmdKey | shiftKey}} << quint64(37) << Command << "";
+        const auto row = [](const char *name, const QList<SymbolicHotKey> &hotKeys, quint64 keyCode,
+                            quint64 flags, const QString &message) {
+            QTest::newRow(name) << hotKeys << keyCode << flags << message;
+        };
+        row("Command-L", list, 37, Command, systemMessage);
+        row("Control-Option-Space", list, 49, Control | Option, systemMessage);
+        row("Command-Shift-L", list, 37, Command | Shift, {});
+        row("Control-Space", list, 49, Control, {});
+        row("Command-Shift entry does not block Command", {{37, cmdKey | shiftKey}}, 37, Command,
+            {});
         // The desktop is asked before the menus.
-        QTest::newRow("desktop before menu") << list << quint64(13) << Command << systemMessage;
-        QTest::newRow("menu after an empty list")
-            << QList<SymbolicHotKey>{} << quint64(13) << Command << menuMessage("Close");
+        row("desktop before menu", list, 13, Command, systemMessage);
+        row("menu after an empty list", {}, 13, Command, menuMessage(QStringLiteral("Close")));
     }
     void systemHotKeys() {
         QFETCH(QList<SymbolicHotKey>, systemHotKeys);
