@@ -15,16 +15,16 @@
 using namespace std::chrono_literals;
 
 namespace {
+bool onMainThread() {
+    return QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
 struct Delivery {
-    PathWatcher *watcher;
+    const void *watcher;
     QString name;
     QString path;
     bool onMainThread;
 };
-
-bool onMainThread() {
-    return QThread::currentThread() == QCoreApplication::instance()->thread();
-}
 
 class Recorder : public PathWatcherDelegate {
 public:
@@ -34,48 +34,11 @@ public:
         if (onCall)
             onCall();
     }
-    QStringList names() const {
-        QStringList list;
-        for (const Delivery &d : calls)
-            list.append(d.name);
-        return list;
-    }
     QList<Delivery> calls;
     std::function<void()> onCall;
 };
 
-// Every watcher notification posted on the workspace centre while it lives.
-class WorkspaceRecorder {
-public:
-    WorkspaceRecorder() {
-        for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
-            tokens_.append(NotificationCenter::workspace().addObserver(
-                name, nullptr, [this](const Notification &n) {
-                    QVERIFY(onMainThread());
-                    notes.append(n);
-                }));
-        }
-    }
-    ~WorkspaceRecorder() {
-        for (const int token : tokens_)
-            NotificationCenter::workspace().removeObserver(token);
-    }
-    QList<Notification> notes;
-
-private:
-    QList<int> tokens_;
-};
-
-// Only addPath logs in these tests, and it runs on the main thread.
-struct LogCapture {
-    LogCapture() {
-        setLogSink([this](const QString &line) { lines.append(line); });
-    }
-    ~LogCapture() { setLogSink(nullptr); }
-    QStringList lines;
-};
-
-// Leaves the process no free descriptor until it goes.
+// Leaves the process no free descriptor while it lives.
 class DescriptorsExhausted {
 public:
     DescriptorsExhausted() {
@@ -103,11 +66,6 @@ qsizetype entriesIn(const QString &procFolder) {
         .size();
 }
 
-const QString cannotAdd =
-    QStringLiteral("PathWatcher tried to add the path %1 to watchedPathEntries, but the "
-                   "PathWatcherEntry was nil. \nIt's possible that the host process has hit its "
-                   "max open file descriptors limit.");
-
 void append(const QString &path, const QByteArray &bytes) {
     QFile file(path);
     QVERIFY(file.open(QIODevice::Append));
@@ -115,26 +73,63 @@ void append(const QString &path, const QByteArray &bytes) {
 }
 } // namespace
 
+// Each test has a fresh HOME, a watcher with a recording delegate, the watcher notifications
+// posted on the workspace centre, and the log.
 class TestPathWatcher : public QObject {
     Q_OBJECT
 private slots:
+    void init();
+    void cleanup();
     void addingAgain_data();
     void addingAgain();
-    void unwatchablePath_data();
-    void unwatchablePath();
-    void noQueueNoWatcher();
+    void unwatchable_data();
+    void unwatchable();
     void deliveryTargets_data();
     void deliveryTargets();
-    void namesInOrder_data();
     void namesInOrder();
-    void changesReported_data();
-    void changesReported();
     void removePath_data();
     void removePath();
     void removalWhileEventsInFlight();
     void destroyedWatcher_data();
     void destroyedWatcher();
+
+private:
+    QString desktop() const { return home_->desktop(); }
+
+    std::optional<TestHome> home_;
+    std::unique_ptr<PathWatcher> watcher_;
+    Recorder recorder_;
+    QList<Notification> posted_;
+    QList<int> tokens_;
+    QStringList log_; // only addPath logs here, on this thread
 };
+
+void TestPathWatcher::init() {
+    home_.emplace();
+    recorder_ = {};
+    posted_.clear();
+    log_.clear();
+    setLogSink([this](const QString &line) { log_.append(line); });
+    for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
+        tokens_.append(NotificationCenter::workspace().addObserver(name, nullptr,
+                                                                   [this](const Notification &n) {
+                                                                       QVERIFY(onMainThread());
+                                                                       posted_.append(n);
+                                                                   }));
+    }
+    watcher_ = PathWatcher::create();
+    QVERIFY(watcher_);
+    QVERIFY(!watcher_->delegate() && !watcher_->alwaysPostNotifications());
+    watcher_->setDelegate(&recorder_);
+}
+
+void TestPathWatcher::cleanup() {
+    watcher_.reset();
+    for (const int token : std::exchange(tokens_, {}))
+        NotificationCenter::workspace().removeObserver(token);
+    setLogSink(nullptr);
+    home_.reset();
+}
 
 void TestPathWatcher::addingAgain_data() {
     QTest::addColumn<std::uint32_t>("first");
@@ -153,74 +148,64 @@ void TestPathWatcher::addingAgain() {
     QFETCH(std::uint32_t, second);
     QFETCH(bool, throughQueue);
     QFETCH(std::uint32_t, expected);
-    TestHome home;
-    LogCapture log;
-    Recorder recorder;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&recorder);
-    watcher->addPath(home.desktop(), first);
-    const auto entry = watcher->addPathToQueue(home.desktop(), 0); // the entry, unchanged
+    watcher_->addPath(desktop(), first);
+    const auto entry = watcher_->addPathToQueue(desktop(), 0); // the entry, unchanged
     QVERIFY(entry);
     const qsizetype descriptors = entriesIn("/proc/self/fd");
     const qsizetype threads = entriesIn("/proc/self/task");
-
     if (throughQueue)
-        QCOMPARE(watcher->addPathToQueue(home.desktop(), second), entry);
+        QCOMPARE(watcher_->addPathToQueue(desktop(), second), entry);
     else
-        watcher->addPath(home.desktop(), second);
-    QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(1));
-    QCOMPARE(watcher->addPathToQueue(home.desktop(), 0), entry);
+        watcher_->addPath(desktop(), second);
+    QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(1));
+    QCOMPARE(watcher_->addPathToQueue(desktop(), 0), entry);
     QCOMPARE(entry->subscriptionFlags(), expected);
     QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
     QCOMPARE(entriesIn("/proc/self/task"), threads);
-    QCOMPARE(log.lines, QStringList());
+    QCOMPARE(log_, QStringList());
 
     // One subscription: each change is heard once, for exactly the kinds subscribed.
-    TestHome::writeFile(home.desktop() + "/new");
-    QCOMPARE(chmod(QFile::encodeName(home.desktop()).constData(), 0700), 0);
-    QTRY_VERIFY(!recorder.calls.isEmpty());
+    TestHome::writeFile(desktop() + "/new");
+    QCOMPARE(chmod(QFile::encodeName(desktop()).constData(), 0700), 0);
+    QTRY_VERIFY(!recorder_.calls.isEmpty());
     QTest::qWait(200);
-    QStringList names = recorder.names();
-    names.sort();
+    QStringList names;
+    for (const Delivery &d : std::as_const(recorder_.calls))
+        names.append(d.name);
     QStringList wanted =
         PathWatcher::notificationNamesForFlags(expected & (NOTE_WRITE | NOTE_ATTRIB));
+    names.sort();
     wanted.sort();
     QCOMPARE(names, wanted);
 }
 
-void TestPathWatcher::unwatchablePath_data() {
+void TestPathWatcher::unwatchable_data() {
     QTest::addColumn<bool>("outOfDescriptors");
     QTest::newRow("missing path") << false;
     QTest::newRow("out of descriptors") << true;
 }
 
-void TestPathWatcher::unwatchablePath() {
+void TestPathWatcher::unwatchable() {
     QFETCH(bool, outOfDescriptors);
-    TestHome home;
-    LogCapture log;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    const QString path = outOfDescriptors ? home.desktop() : home.path() + "/missing";
+    const QString path = outOfDescriptors ? desktop() : home_->path() + "/missing";
     const qsizetype threads = entriesIn("/proc/self/task");
     {
         std::optional<DescriptorsExhausted> exhausted;
-        if (outOfDescriptors)
+        if (outOfDescriptors) {
             exhausted.emplace();
-        watcher->addPath(path);
+            QVERIFY(!PathWatcher::create()); // no queue, no watcher
+        }
+        watcher_->addPath(path);
     }
-    QCOMPARE(log.lines, QStringList{cannotAdd.arg(path)});
-    QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(0));
+    QCOMPARE(log_, QStringList{
+                       QStringLiteral("PathWatcher tried to add the path %1 to watchedPathEntries, "
+                                      "but the PathWatcherEntry was nil. \nIt's possible that the "
+                                      "host process has hit its max open file descriptors limit.")
+                           .arg(path)});
+    QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(0));
     QCOMPARE(entriesIn("/proc/self/task"), threads);
-
-    watcher->addPath(home.documents()); // the first path watched starts the thread
-    QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(1));
+    watcher_->addPath(home_->documents()); // the first path watched starts the thread
     QCOMPARE(entriesIn("/proc/self/task"), threads + 1);
-}
-
-void TestPathWatcher::noQueueNoWatcher() {
-    DescriptorsExhausted exhausted;
-    QVERIFY(!PathWatcher::create());
 }
 
 void TestPathWatcher::deliveryTargets_data() {
@@ -237,95 +222,32 @@ void TestPathWatcher::deliveryTargets() {
     QFETCH(bool, withDelegate);
     QFETCH(bool, alwaysPost);
     QFETCH(bool, posted);
-    TestHome home;
-    Recorder recorder;
-    WorkspaceRecorder workspace;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    QVERIFY(!watcher->alwaysPostNotifications() && !watcher->delegate());
-    watcher->setDelegate(withDelegate ? &recorder : nullptr);
-    watcher->setAlwaysPostNotifications(alwaysPost);
-    watcher->addPath(home.desktop());
-
-    TestHome::writeFile(home.desktop() + "/new");
-    QTRY_VERIFY(!recorder.calls.isEmpty() || !workspace.notes.isEmpty());
+    watcher_->setDelegate(withDelegate ? &recorder_ : nullptr);
+    watcher_->setAlwaysPostNotifications(alwaysPost);
+    watcher_->addPath(desktop());
+    TestHome::writeFile(desktop() + "/new");
+    QTRY_VERIFY(!recorder_.calls.isEmpty() || !posted_.isEmpty());
     QTest::qWait(200);
-    QCOMPARE(recorder.calls.size(), withDelegate ? 1 : 0);
-    for (const Delivery &d : recorder.calls) {
-        QCOMPARE(d.watcher, watcher.get());
-        QCOMPARE(d.name, PathWatcherFileWrittenToNotification);
-        QCOMPARE(d.path, home.desktop());
-        QVERIFY(d.onMainThread);
-    }
-    QCOMPARE(workspace.notes.size(), posted ? 1 : 0);
-    for (const Notification &n : workspace.notes) {
-        QCOMPARE(n.name, PathWatcherFileWrittenToNotification);
-        QCOMPARE(n.object, static_cast<const void *>(watcher.get()));
-        QCOMPARE(n.userInfo, (QVariantMap{{"path", home.desktop()}}));
-    }
-}
 
-void TestPathWatcher::namesInOrder_data() {
-    QTest::addColumn<std::uint32_t>("fflags");
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("renamed and written")
-        << (NOTE_WRITE | NOTE_RENAME)
-        << QStringList{PathWatcherFileRenamedNotification, PathWatcherFileWrittenToNotification};
-    QTest::newRow("every kind") << NOTE_ALL
-                                << QStringList{PathWatcherFileRenamedNotification,
-                                               PathWatcherFileWrittenToNotification,
-                                               PathWatcherFileDeletedNotification,
-                                               PathWatcherFileAttributesChangedNotification,
-                                               PathWatcherFileSizeIncreasedNotification,
-                                               PathWatcherLinkCountChangedNotification,
-                                               PathWatcherAccessWasRevokedNotification};
-    QTest::newRow("no known kind") << std::uint32_t(0x80) << QStringList();
+    const void *const watcher = watcher_.get();
+    QCOMPARE(recorder_.calls.size(), withDelegate ? 1 : 0);
+    for (const auto &[object, name, path, onMain] : std::as_const(recorder_.calls))
+        QVERIFY(object == watcher && name == PathWatcherFileWrittenToNotification &&
+                path == desktop() && onMain);
+    QCOMPARE(posted_.size(), posted ? 1 : 0);
+    for (const auto &[name, object, userInfo] : std::as_const(posted_))
+        QVERIFY(object == watcher && name == PathWatcherFileWrittenToNotification &&
+                userInfo == (QVariantMap{{"path", desktop()}}));
 }
 
 void TestPathWatcher::namesInOrder() {
-    QFETCH(std::uint32_t, fflags);
-    QFETCH(QStringList, names);
-    QCOMPARE(PathWatcher::notificationNamesForFlags(fflags), names);
-}
-
-void TestPathWatcher::changesReported_data() {
-    QTest::addColumn<int>("change"); // 0: folder deleted, 1: folder moved, 2: file grown
-    QTest::addColumn<QStringList>("names");
-    QTest::newRow("folder deleted") << 0 << QStringList{PathWatcherFileDeletedNotification};
-    QTest::newRow("folder moved") << 1 << QStringList{PathWatcherFileRenamedNotification};
-    QTest::newRow("file grown") << 2
-                                << QStringList{PathWatcherFileWrittenToNotification,
-                                               PathWatcherFileSizeIncreasedNotification};
-}
-
-void TestPathWatcher::changesReported() {
-    QFETCH(int, change);
-    QFETCH(QStringList, names);
-    TestHome home;
-    const QString folder = home.desktop() + "/box";
-    const QString file = home.desktop() + "/a";
-    QVERIFY(QDir().mkdir(folder));
-    TestHome::writeFile(file, "1");
-    Recorder recorder;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&recorder);
-    const QString watched = change == 2 ? file : folder;
-    watcher->addPath(watched);
-
-    if (change == 0)
-        QVERIFY(QDir().rmdir(folder));
-    else if (change == 1)
-        QVERIFY(QFile::rename(folder, home.documents() + "/box"));
-    else
-        append(file, "23");
-    QTRY_COMPARE(recorder.names(), names);
-    for (const Delivery &d : recorder.calls)
-        QCOMPARE(d.path, watched);
+    QCOMPARE(PathWatcher::notificationNamesForFlags(NOTE_REVOKE | NOTE_WRITE | NOTE_RENAME),
+             (QStringList{PathWatcherFileRenamedNotification, PathWatcherFileWrittenToNotification,
+                          PathWatcherAccessWasRevokedNotification}));
 }
 
 void TestPathWatcher::removePath_data() {
-    QTest::addColumn<QString>("removed"); // relative to the home; "-" for a null path
+    QTest::addColumn<QString>("removed"); // under the home; "-": a null path
     QTest::addColumn<bool>("stillWatched");
     QTest::newRow("unknown path") << "Documents" << true;
     QTest::newRow("null path") << "-" << true;
@@ -335,33 +257,19 @@ void TestPathWatcher::removePath_data() {
 void TestPathWatcher::removePath() {
     QFETCH(QString, removed);
     QFETCH(bool, stillWatched);
-    TestHome home;
-    Recorder recorder;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&recorder);
-    watcher->addPath(home.desktop());
-    watcher->removePath(removed == "-" ? QString() : home.path() + "/" + removed);
-    QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(stillWatched ? 1 : 0));
-
-    TestHome::writeFile(home.desktop() + "/new");
-    if (stillWatched)
-        QTRY_COMPARE(recorder.calls.size(), 1);
-    else
-        QTest::qWait(300);
-    QCOMPARE(recorder.calls.size(), stillWatched ? 1 : 0);
+    watcher_->addPath(desktop());
+    watcher_->removePath(removed == "-" ? QString() : home_->path() + "/" + removed);
+    QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(stillWatched ? 1 : 0));
+    TestHome::writeFile(desktop() + "/new");
+    QTest::qWait(300);
+    QCOMPARE(recorder_.calls.size(), stillWatched ? 1 : 0);
 }
 
 void TestPathWatcher::removalWhileEventsInFlight() {
-    // Paths come and go while a stream of changes is read for them; nothing read may outlive
-    // its entry, and nothing is reported once the path is gone.
-    TestHome home;
-    Recorder recorder;
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&recorder);
+    // The path comes and goes while changes stream in: nothing read may outlive its entry, and
+    // nothing is reported once the path is gone.
     const auto stop = std::make_shared<std::atomic<bool>>(false);
-    std::thread writer([stop, dir = QFile::encodeName(home.desktop())] {
+    std::thread writer([stop, dir = QFile::encodeName(desktop())] {
         for (int i = 0; !stop->load(); ++i) {
             const QByteArray name = dir + "/f" + QByteArray::number(i % 50);
             ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
@@ -369,21 +277,19 @@ void TestPathWatcher::removalWhileEventsInFlight() {
         }
     });
     for (int round = 0; round < 200; ++round) {
-        watcher->addPath(home.desktop());
+        watcher_->addPath(desktop());
         QCoreApplication::processEvents();
-        if (round % 2)
-            std::this_thread::sleep_for(1ms);
-        watcher->removePath(home.desktop());
+        std::this_thread::sleep_for(std::chrono::microseconds(round % 3 * 500));
+        watcher_->removePath(desktop());
     }
     *stop = true;
     writer.join();
     QTest::qWait(200); // what was read before the last removal
-    QVERIFY(!recorder.calls.isEmpty());
-    recorder.calls.clear();
-    TestHome::writeFile(home.desktop() + "/late");
+    QVERIFY(!recorder_.calls.isEmpty());
+    recorder_.calls.clear();
+    TestHome::writeFile(desktop() + "/late");
     QTest::qWait(300);
-    QCOMPARE(recorder.calls.size(), 0);
-    QCOMPARE(watcher->numberOfWatchedPaths(), std::size_t(0));
+    QCOMPARE(recorder_.calls.size(), 0);
 }
 
 void TestPathWatcher::destroyedWatcher_data() {
@@ -397,28 +303,21 @@ void TestPathWatcher::destroyedWatcher_data() {
 void TestPathWatcher::destroyedWatcher() {
     QFETCH(int, when);
     QFETCH(int, delivered);
-    TestHome home;
-    Recorder recorder;
-    WorkspaceRecorder workspace;
-    auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&recorder);
-    watcher->setAlwaysPostNotifications(true);
-    const QString file = home.desktop() + "/a";
+    watcher_->setAlwaysPostNotifications(true);
+    const QString file = desktop() + "/a";
     TestHome::writeFile(file, "1");
-    watcher->addPath(file);
+    watcher_->addPath(file);
     if (when == 2)
-        recorder.onCall = [&watcher] {
-            watcher.reset();
+        recorder_.onCall = [this] {
+            watcher_.reset();
         };
-
     append(file, "23");                 // written to, and grown: two names
     std::this_thread::sleep_for(300ms); // read and queued, not yet delivered
     if (when == 1)
-        watcher.reset();
+        watcher_.reset();
     QTest::qWait(200);
-    QCOMPARE(recorder.calls.size(), delivered);
-    QCOMPARE(workspace.notes.size(), when == 0 ? 2 : 0);
+    QCOMPARE(recorder_.calls.size(), delivered);
+    QCOMPARE(posted_.size(), when == 0 ? 2 : 0);
 }
 
 QTEST_GUILESS_MAIN(TestPathWatcher)
