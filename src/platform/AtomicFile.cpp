@@ -10,16 +10,14 @@
 #include <unistd.h>
 
 namespace {
-bool fail(QString *error, const QString &what, int err)
-{
+bool fail(QString *error, const QString &what, int err) {
     if (error)
         *error = QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(err)));
     return false;
 }
 } // namespace
 
-bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error)
-{
+bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *error) {
     const QByteArray target = QFile::encodeName(path);
     const QByteArray folder = QFile::encodeName(QFileInfo(path).absolutePath());
     QByteArray pattern = target + ".XXXXXX";
@@ -29,8 +27,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
                     errno);
     qsizetype written = 0;
     while (written < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.constData() + written,
-                                  static_cast<size_t>(bytes.size() - written));
+        const ssize_t n =
+            ::write(fd, bytes.constData() + written, static_cast<size_t>(bytes.size() - written));
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {

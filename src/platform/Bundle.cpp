@@ -4,18 +4,15 @@
 #include <QCoreApplication>
 #include <QFile>
 
-QString Bundle::version()
-{
+QString Bundle::version() {
     return QStringLiteral(QUILLMERE_VERSION);
 }
 
-QString Bundle::bundlePath()
-{
+QString Bundle::bundlePath() {
     return QCoreApplication::applicationFilePath();
 }
 
-QIcon Bundle::imageNamed(const QString &name)
-{
+QIcon Bundle::imageNamed(const QString &name) {
     const QString path = QStringLiteral(":/images/%1.png").arg(name);
     return QFile::exists(path) ? QIcon(path) : QIcon();
 }

@@ -10,35 +10,31 @@
 
 namespace {
 std::mutex logMutex;
-LogSink &sink()
-{
+LogSink &sink() {
     static LogSink s;
     return s;
 }
 } // namespace
 
-void NSLog(const QString &message)
-{
+void NSLog(const QString &message) {
     std::lock_guard lock(logMutex);
     if (sink()) {
         sink()(message);
         return;
     }
-    const QByteArray line = QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss.zzz").toUtf8() +
-                            " Quillmere[" + QByteArray::number(getpid()) + "] " + message.toUtf8() +
-                            "\n";
+    const QByteArray line =
+        QDateTime::currentDateTime().toString("yyyy-MM-dd hh:mm:ss.zzz").toUtf8() + " Quillmere[" +
+        QByteArray::number(getpid()) + "] " + message.toUtf8() + "\n";
     std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
     std::fflush(stderr);
 }
 
-void setLogSink(LogSink s)
-{
+void setLogSink(LogSink s) {
     std::lock_guard lock(logMutex);
     sink() = std::move(s);
 }
 
-QString readableName(const QByteArray &bytes)
-{
+QString readableName(const QByteArray &bytes) {
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = decoder(bytes);
     if (!decoder.hasError())

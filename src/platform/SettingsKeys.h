@@ -6,7 +6,7 @@
 // Every key of the settings store, in one place. No key has a default: each is absent until
 // written, and each reader applies its own rule for an absent value (noted beside the key).
 namespace SettingsKeys {
-inline const QString AppShouldRunInMenuBar = QStringLiteral("AppShouldRunInMenuBar"); // NO: Dock
+inline const QString AppShouldRunInMenuBar = QStringLiteral("AppShouldRunInMenuBar");   // NO: Dock
 inline const QString CheckforUpdatesStartUp = QStringLiteral("CheckforUpdatesStartUp"); // NO
 inline const QString CleanPath = QStringLiteral("CleanPath"); // set to Documents at first start
 inline const QString AutoClean = QStringLiteral("AutoClean"); // NO

@@ -5,8 +5,7 @@
 #include <QStandardPaths>
 
 namespace {
-QString xdgBase(const char *variable, const char *fallbackBelowHome)
-{
+QString xdgBase(const char *variable, const char *fallbackBelowHome) {
     const QString value = qEnvironmentVariable(variable);
     // Relative values are invalid by the XDG rules and are ignored.
     if (!value.isEmpty() && QDir::isAbsolutePath(value))
@@ -15,22 +14,18 @@ QString xdgBase(const char *variable, const char *fallbackBelowHome)
 }
 } // namespace
 
-QString StandardFolders::desktop()
-{
+QString StandardFolders::desktop() {
     return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
 }
 
-QString StandardFolders::documents()
-{
+QString StandardFolders::documents() {
     return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
 }
 
-QString StandardFolders::applicationSupport()
-{
+QString StandardFolders::applicationSupport() {
     return xdgBase("XDG_DATA_HOME", ".local/share") + QStringLiteral("/Quillmere");
 }
 
-QString StandardFolders::configFolder()
-{
+QString StandardFolders::configFolder() {
     return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Quillmere");
 }

@@ -3,8 +3,7 @@
 
 #include <QCoreApplication>
 
-QString localizedString(const QString &key)
-{
+QString localizedString(const QString &key) {
     const QByteArray utf8 = key.toUtf8();
     return QCoreApplication::translate("Quillmere", utf8.constData());
 }

@@ -5,16 +5,14 @@
 #include <optional>
 
 namespace {
-std::optional<double> &override()
-{
+std::optional<double> & override() {
     static std::optional<double> value;
     return value;
 }
 constexpr double newestGeneration = 2299.0;
 } // namespace
 
-double SystemVersion::appKitVersionNumber()
-{
+double SystemVersion::appKitVersionNumber() {
     if (override())
         return *override();
     bool ok = false;
@@ -22,7 +20,6 @@ double SystemVersion::appKitVersionNumber()
     return ok ? fromEnvironment : newestGeneration;
 }
 
-void SystemVersion::setAppKitVersionNumber(double version)
-{
+void SystemVersion::setAppKitVersionNumber(double version) {
     override() = version;
 }

@@ -10,8 +10,7 @@ namespace {
 const char *const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
 }
 
-TestHome::TestHome()
-{
+TestHome::TestHome() {
     QVERIFY2(dir_.isValid(), "cannot create a temporary HOME");
     for (const char *name : variables)
         saved_.append({name, qgetenv(name)});
@@ -26,8 +25,7 @@ TestHome::TestHome()
     QDir(dir_.path()).mkpath(QStringLiteral(".local/share"));
 }
 
-TestHome::~TestHome()
-{
+TestHome::~TestHome() {
     for (const auto &[name, value] : saved_) {
         if (value.isNull())
             qunsetenv(name.constData());
@@ -36,18 +34,15 @@ TestHome::~TestHome()
     }
 }
 
-QString TestHome::settingsFile() const
-{
+QString TestHome::settingsFile() const {
     return path() + QStringLiteral("/.config/Quillmere/Quillmere.plist");
 }
 
-QString TestHome::applicationSupport() const
-{
+QString TestHome::applicationSupport() const {
     return path() + QStringLiteral("/.local/share/Quillmere");
 }
 
-void TestHome::writeFile(const QString &path, const QByteArray &content)
-{
+void TestHome::writeFile(const QString &path, const QByteArray &content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);
     QVERIFY2(file.open(QIODevice::WriteOnly), qPrintable(path));
