@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ApplicationMain.h"
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     return ApplicationMain(argc, argv);
 }

@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "MainMenu.h"
 #include "MenuBarWindow.h"
+#include "MenuModel.h"
 #include "StandardFolders.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
@@ -34,6 +35,8 @@ int ApplicationMain(int argc, char **argv) {
     ui.setupUi(content);
     window.setCentralWidget(content);
     buildMainMenu(window);
+    // Shortcut conflicts are checked against this menu bar's items.
+    MenuModel::setMainMenu(window.menuBar());
 
     AppDelegate delegate(defaults, window, ui);
     delegate.awakeFromNib();

@@ -146,8 +146,7 @@ private slots:
         QCOMPARE(alerts, 0);
     }
 
-    void restoredItemsAreCleanedStraightBack()
-    {
+    void restoredItemsAreCleanedStraightBack() {
         // Twelve items from an earlier clean, restored while the automatic clean is on with a
         // threshold below their number: the watcher's next report moves them back to this
         // month's folder.

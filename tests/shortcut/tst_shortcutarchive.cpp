@@ -30,14 +30,14 @@ print(json.dumps({
 // argv[1]: JSON null for a null root, or {"classname": ..., "fields": {...}}.
 const char *const writeArchive = R"py(
 import json, plistlib, sys
-spec = json.loads(sys.argv[1])
+shape = json.loads(sys.argv[1])
 objects = ['$null']
 root = plistlib.UID(0)
-if spec is not None:
-    fields = dict(spec['fields'])
+if shape is not None:
+    fields = dict(shape['fields'])
     fields['$class'] = plistlib.UID(2)
-    objects += [fields, {'$classname': spec['classname'],
-                         '$classes': [spec['classname'], 'NSObject']}]
+    objects += [fields, {'$classname': shape['classname'],
+                         '$classes': [shape['classname'], 'NSObject']}]
     root = plistlib.UID(1)
 sys.stdout.buffer.write(plistlib.dumps({'$version': 100000, '$archiver': 'NSKeyedArchiver',
     '$top': {'root': root}, '$objects': objects}, fmt=plistlib.FMT_BINARY))
@@ -54,10 +54,10 @@ QByteArray python(const char *script, const QStringList &arguments, const QByteA
     return process.readAllStandardOutput();
 }
 
-std::optional<Shortcut> decodeAppleArchive(const QByteArray &spec) {
-    const QByteArray bytes = python(writeArchive, {QString::fromUtf8(spec)});
+std::optional<Shortcut> decodeAppleArchive(const QByteArray &shape) {
+    const QByteArray bytes = python(writeArchive, {QString::fromUtf8(shape)});
     if (bytes.isEmpty())
-        qWarning() << "no archive written for" << spec;
+        qWarning() << "no archive written for" << shape;
     return Shortcut::shortcutWithData(bytes);
 }
 } // namespace
@@ -99,18 +99,18 @@ private slots:
     }
 
     void appleArchives_data() {
-        QTest::addColumn<QByteArray>("spec");
+        QTest::addColumn<QByteArray>("shape");
         QTest::addColumn<bool>("decodes");
         QTest::addColumn<quint64>("keyCode");
         QTest::addColumn<quint64>("flags");
         const auto row = [](const char *name, const char *className, const char *fields,
                             bool decodes, quint64 keyCode, quint64 flags) {
-            const QByteArray spec = className
-                                        ? QByteArray("{\"classname\": \"%1\", \"fields\": %2}")
-                                              .replace("%1", className)
-                                              .replace("%2", fields)
-                                        : QByteArray("null");
-            QTest::newRow(name) << spec << decodes << keyCode << flags;
+            const QByteArray shape = className
+                                         ? QByteArray("{\"classname\": \"%1\", \"fields\": %2}")
+                                               .replace("%1", className)
+                                               .replace("%2", fields)
+                                         : QByteArray("null");
+            QTest::newRow(name) << shape << decodes << keyCode << flags;
         };
         row("Command-F2", "Shortcut", R"({"KeyCode": 120, "ModifierFlags": 1048576})", true, 120,
             Command);
@@ -125,11 +125,11 @@ private slots:
         row("another class", "NSColor", R"({"KeyCode": 1})", false, 0, 0);
     }
     void appleArchives() {
-        QFETCH(QByteArray, spec);
+        QFETCH(QByteArray, shape);
         QFETCH(bool, decodes);
         QFETCH(quint64, keyCode);
         QFETCH(quint64, flags);
-        const std::optional<Shortcut> shortcut = decodeAppleArchive(spec);
+        const std::optional<Shortcut> shortcut = decodeAppleArchive(shape);
         QCOMPARE(shortcut.has_value(), decodes);
         if (shortcut) {
             QCOMPARE(shortcut->keyCode(), keyCode);
