@@ -57,16 +57,14 @@ void ExceptionsList::ExceptionsSegmentAction(int selectedSegment) {
 }
 
 void ExceptionsList::beginAddPanel() {
-    OpenPanelOptions options;
-    options.title =
-        QStringLiteral("Choose a file that you want to exclude from Quillmere cleaning");
-    options.canChooseFiles = true;
-    options.canChooseDirectories = true;
-    options.canCreateDirectories = true;
-    panel_.begin(options, [self = QPointer(this)](int result, const QString &path) {
-        if (self && result == OpenPanel::OKButton)
-            self->addItemAtPath(path);
-    });
+    const OpenPanelOptions options{
+        .title = QStringLiteral("Choose a file that you want to exclude from Quillmere cleaning"),
+        .directory = {}, // the chooser's own choice
+        .canChooseFiles = true,
+        .canChooseDirectories = true,
+        .canCreateDirectories = true,
+    };
+    panel_.beginForChosenPath(options, this, [this](const QString &path) { addItemAtPath(path); });
 }
 
 void ExceptionsList::addItemAtPath(const QString &path) {

@@ -58,5 +58,5 @@ private:
     ExceptionsTableModel model_;
     QPointer<QAbstractItemView> tableView_;
     bool loaded_ = false;
-    SaveDataQueue saves_; // last: joined before the rows it may still be writing go away
+    SaveDataQueue saves_; // last member: the first to go, joining the saves still running
 };

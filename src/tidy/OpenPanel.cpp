@@ -23,6 +23,15 @@ public:
 };
 } // namespace
 
+void OpenPanel::beginForChosenPath(const OpenPanelOptions &options, QObject *context,
+                                   std::function<void(const QString &path)> chosen) {
+    begin(options, [context = QPointer(context), chosen = std::move(chosen)](int result,
+                                                                             const QString &path) {
+        if (context && result == OKButton)
+            chosen(path);
+    });
+}
+
 void FileDialogOpenPanel::begin(const OpenPanelOptions &options, Completion completion) {
     auto *dialog = new FileOrFolderDialog(parent_, options.title, options.directory);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

@@ -26,6 +26,11 @@ public:
 
     virtual ~OpenPanel() = default;
     virtual void begin(const OpenPanelOptions &options, Completion completion) = 0;
+
+    // Begins and, once the user pressed OK, calls `chosen` with the path, unless `context` has
+    // gone meanwhile. A cancel calls nothing.
+    void beginForChosenPath(const OpenPanelOptions &options, QObject *context,
+                            std::function<void(const QString &path)> chosen);
 };
 
 // The desktop's chooser: a QFileDialog of Qt's own widgets (so that one dialog can offer files

@@ -11,7 +11,6 @@
 #include "Strings.h"
 
 #include <QFile>
-#include <QPointer>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
                  QObject *parent)
@@ -29,15 +28,15 @@ void Restore::restoreFiles(const QString &destination) {
     NSLog(QStringLiteral("Restore Directory is  %1")
               .arg(appendingPathComponent(applicationFolder, month)));
 
-    OpenPanelOptions options;
-    options.directory = applicationFolder;
-    options.canChooseFiles = false;
-    options.canChooseDirectories = true;
-    options.canCreateDirectories = false;
-    panel_.begin(options, [self = QPointer(this)](int result, const QString &path) {
-        if (self && result == OpenPanel::OKButton)
-            self->restoreFromFolder(path);
-    });
+    const OpenPanelOptions options{
+        .title = {},
+        .directory = applicationFolder,
+        .canChooseFiles = false,
+        .canChooseDirectories = true,
+        .canCreateDirectories = false,
+    };
+    panel_.beginForChosenPath(options, this,
+                              [this](const QString &path) { restoreFromFolder(path); });
 }
 
 void Restore::restoreFromFolder(const QString &folder) {
