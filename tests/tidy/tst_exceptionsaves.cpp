@@ -25,7 +25,6 @@ private slots:
         TestHome home;
         QVERIFY(QDir().mkpath(home.applicationSupport()));
         const QString path = ExceptionsFile::standardPath();
-        const QList<ExceptionEntry> earlier{{"earlier", {}}};
         const QList<ExceptionEntry> later{{"later", {}}, {"rows", {}}};
         std::binary_semaphore release(0);
         SaveDataQueue saves(path);
@@ -34,7 +33,7 @@ private slots:
                 release.acquire();
         });
 
-        saves.saveAsync(ExceptionsFile::archivedData(earlier));
+        saves.saveAsync(ExceptionsFile::archivedData({{"earlier", {}}}));
         if (laterOnWorker)
             saves.saveAsync(ExceptionsFile::archivedData(later));
         else
@@ -47,7 +46,7 @@ private slots:
 
     void fileEndsWithTheLastList_data() {
         QTest::addColumn<int>("adds");
-        QTest::addColumn<int>("removedRows"); // removed from the top after the adds
+        QTest::addColumn<int>("removedRows"); // from the top, after the adds
         QTest::addColumn<int>("addsAfter");
         QTest::newRow("adds in quick succession") << 40 << 0 << 0;
         QTest::newRow("adds, a remove, adds") << 30 << 10 << 5;
@@ -62,35 +61,33 @@ private slots:
         UserDefaults defaults(UserDefaults::standardFilePath());
         FakeOpenPanel panel;
         QTableView table;
-        QList<ExceptionEntry> finalRows;
+        QList<ExceptionEntry> lastRows;
         LogLines log;
         {
             ExceptionsList list(defaults, panel);
             list.setTableView(&table);
             list.load();
-            const auto add = [&](int i) {
-                const QString path = home.documents() + QString("/item %1.txt").arg(i);
-                TestHome::writeFile(path);
-                list.ExceptionsSegmentAction(0);
-                QTRY_VERIFY(panel.isOpen());
-                panel.end(OpenPanel::OKButton, path);
+            const auto add = [&](int count) {
+                for (int i = 0; i < count; ++i) {
+                    const QString path = home.documents() + QString("/item %1").arg(i);
+                    TestHome::writeFile(path);
+                    list.ExceptionsSegmentAction(0);
+                    QTRY_VERIFY(panel.isOpen());
+                    panel.end(OpenPanel::OKButton, path);
+                }
             };
-            for (int i = 0; i < adds; ++i)
-                add(i);
-            for (int row = 0; row < removedRows; ++row)
-                table.selectionModel()->select(list.model().index(row, 0),
-                                               QItemSelectionModel::Select |
-                                                   QItemSelectionModel::Rows);
-            if (removedRows)
-                list.ExceptionsSegmentAction(1);
-            for (int i = 0; i < addsAfter; ++i)
-                add(adds + i);
-            finalRows = list.model().exceptionsTableData();
+            add(adds);
+            table.selectionModel()->select(
+                QItemSelection(list.model().index(0, 0), list.model().index(removedRows - 1, 0)),
+                QItemSelectionModel::Select);
+            list.ExceptionsSegmentAction(1);
+            add(addsAfter);
+            lastRows = list.model().exceptionsTableData();
             list.applicationWillTerminate();
         } // the list ends with the program: it waits for the saves
 
-        QCOMPARE(finalRows.size(), adds - removedRows + addsAfter);
-        QCOMPARE(ExceptionsFile::load(ExceptionsFile::standardPath()), finalRows);
+        QCOMPARE(lastRows.size(), adds - removedRows + addsAfter);
+        QCOMPARE(ExceptionsFile::load(ExceptionsFile::standardPath()), lastRows);
         QCOMPARE(log.lines().filter(QRegularExpression("^ExceptionsKey \\{")).size(), 1);
     }
 };
