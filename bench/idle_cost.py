@@ -1,0 +1,62 @@
+#!/usr/bin/env python3
+# SPDX-License-Identifier: GPL-3.0-or-later
+"""CPU time and wake-ups of the running program while nothing happens, beside an idle process
+measured over the same window (the baseline). The program runs offscreen with a temporary HOME,
+its Desktop watched and the automatic clean on.
+
+Usage: bench/idle_cost.py PATH-TO-quillmere [seconds, default 60]"""
+import os
+import plistlib
+import subprocess
+import sys
+import tempfile
+import time
+
+
+def sample(pid):
+    with open(f"/proc/{pid}/stat") as f:
+        fields = f.read().rsplit(")", 1)[1].split()
+    cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+    switches = 0
+    for task in os.listdir(f"/proc/{pid}/task"):  # every thread's wake-ups
+        with open(f"/proc/{pid}/task/{task}/status") as f:
+            for line in f:
+                if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                    switches += int(line.split()[1])
+    return cpu, switches
+
+
+def main():
+    binary = sys.argv[1]
+    seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60.0
+    with tempfile.TemporaryDirectory() as home:
+        for sub in ("Desktop", "Documents", ".config/Quillmere", ".local/share"):
+            os.makedirs(os.path.join(home, sub))
+        with open(os.path.join(home, ".config/Quillmere/Quillmere.plist"), "wb") as f:
+            plistlib.dump({"CleanPath": os.path.join(home, "Documents"), "AutoClean": True}, f,
+                          fmt=plistlib.FMT_BINARY)
+        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                   XDG_DATA_HOME=os.path.join(home, ".local/share"), QT_QPA_PLATFORM="offscreen")
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        program = subprocess.Popen([binary], env=env, stderr=subprocess.DEVNULL)
+        idle = subprocess.Popen(["sleep", str(seconds + 10)])
+        try:
+            time.sleep(3)  # start-up is not idle time
+            cpu0, sw0 = sample(program.pid)
+            icpu0, isw0 = sample(idle.pid)
+            time.sleep(seconds)
+            cpu1, sw1 = sample(program.pid)
+            icpu1, isw1 = sample(idle.pid)
+        finally:
+            program.terminate()
+            idle.terminate()
+            program.wait()
+            idle.wait()
+    print(f"idle for {seconds:.0f} s")
+    print(f"  {'sleep (baseline)':20} cpu {icpu1 - icpu0:6.3f} s  wake-ups {(isw1 - isw0) / seconds:6.2f}/s")
+    print(f"  {'Quillmere':20} cpu {cpu1 - cpu0:6.3f} s  wake-ups {(sw1 - sw0) / seconds:6.2f}/s")
+    print("  (the watcher's one-second wait accounts for one wake-up a second)")
+
+
+if __name__ == "__main__":
+    main()
