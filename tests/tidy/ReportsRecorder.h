@@ -4,7 +4,6 @@
 #include "Alerts.h"
 #include "UserNotifications.h"
 
-#include <QList>
 #include <QStringList>
 
 // Keeps the alerts (answered with their first button) and notices posted while it lives,
@@ -13,8 +12,8 @@ class ReportsRecorder {
 public:
     ReportsRecorder() {
         UserNotifications::setSinkForTesting([this](const UserNotification &n) { notices << n; });
-        Alerts::setPresenterForTesting([this](const Alert &alert) {
-            alerts << alert;
+        Alerts::setPresenterForTesting([this](const Alert &a) {
+            alerts << a;
             return Alerts::FirstButtonReturn;
         });
     }
@@ -22,18 +21,15 @@ public:
         Alerts::setPresenterForTesting(nullptr);
         UserNotifications::setSinkForTesting(nullptr);
     }
-    ReportsRecorder(const ReportsRecorder &) = delete;
-    ReportsRecorder &operator=(const ReportsRecorder &) = delete;
-
-    // "title: text" of each notice, in order.
-    QStringList noticeTexts() const {
+    QStringList noticeTexts() const // "title: text"
+    {
         QStringList texts;
         for (const UserNotification &n : notices)
             texts << n.title + ": " + n.informativeText;
         return texts;
     }
-    // "title: message [buttons]" of each alert, in order.
-    QStringList alertTexts() const {
+    QStringList alertTexts() const // "title: message [buttons]"
+    {
         QStringList texts;
         for (const Alert &a : alerts)
             texts << a.title + ": " + a.message + " [" + a.buttons.join(", ") + "]";

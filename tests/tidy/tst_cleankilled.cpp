@@ -10,83 +10,46 @@
 #include "TestHome.h"
 #include "UserDefaults.h"
 
-#include <QElapsedTimer>
 #include <QProcess>
 #include <QtTest>
 #include <cstdio>
-#include <fcntl.h>
+#include <fstream>
 #include <thread>
-#include <unistd.h>
-
-namespace {
-constexpr int itemCount = 10000;
-
-QByteArray itemName(int i) {
-    return "item " + QByteArray::number(i).rightJustified(5, '0');
-}
-
-QByteArray readBytes(const QByteArray &path) {
-    char buffer[64];
-    const int fd = open(path.constData(), O_RDONLY | O_CLOEXEC);
-    const ssize_t n = fd < 0 ? -1 : read(fd, buffer, sizeof buffer);
-    if (fd >= 0)
-        close(fd);
-    return n < 0 ? QByteArray("unreadable") : QByteArray(buffer, n);
-}
-
-// The child: one Clean-button run over the Desktop of the HOME it inherited.
-int cleanAsChild(int argc, char **argv) {
-    QCoreApplication app(argc, argv);
-    setLogSink([](const QString &) {});
-    Alerts::setPresenterForTesting([](const Alert &) { return Alerts::FirstButtonReturn; });
-    UserDefaults defaults(UserDefaults::standardFilePath());
-    Cleaner cleaner(defaults, {[] { return StandardFolders::documents(); },
-                               [] {
-                                   return QString();
-                               }});
-    cleaner.cleanDesktopItems(CleanTrigger::Button);
-    return 0;
-}
-} // namespace
 
 class tst_CleanKilled : public QObject {
     Q_OBJECT
+    static constexpr int itemCount = 10000;
     QByteArray desktop, monthFolder;
 
-    // Every item once, content intact, nothing else; returns how many were moved.
+    // Every item once, each holding its own name, nothing else; returns how many were moved.
     int verifyEveryItemOnce() {
-        const QList<QByteArray> left = FileManager::contentsOfDirectoryAtPath(desktop);
-        const QList<QByteArray> moved = FileManager::contentsOfDirectoryAtPath(monthFolder);
         QSet<QByteArray> seen;
-        for (const auto &[folder, names] :
-             {std::pair{desktop, left}, std::pair{monthFolder, moved}})
+        qsizetype moved = 0;
+        for (const QByteArray &folder : {desktop, monthFolder}) {
+            const QList<QByteArray> names = FileManager::contentsOfDirectoryAtPath(folder);
+            moved = names.size();
             for (const QByteArray &name : names) {
-                if (seen.contains(name))
-                    QTest::qFail(("twice: " + name).constData(), __FILE__, __LINE__);
+                std::ifstream in(folder + '/' + name);
+                std::string content;
+                std::getline(in, content);
+                if (seen.contains(name) || content != name.toStdString())
+                    QTest::qFail("twice or changed: " + name, __FILE__, __LINE__);
                 seen.insert(name);
-                if (readBytes(folder + '/' + name) != name)
-                    QTest::qFail(("content changed: " + name).constData(), __FILE__, __LINE__);
             }
+        }
         if (seen.size() != itemCount)
             QTest::qFail("items missing or added", __FILE__, __LINE__);
-        return int(moved.size());
+        return int(moved);
     }
 
-    void moveEverythingBack() {
-        for (const QByteArray &name : FileManager::contentsOfDirectoryAtPath(monthFolder))
-            QVERIFY(std::rename(monthFolder + '/' + name, desktop + '/' + name) == 0);
-    }
-
-    qint64 runChild(qint64 killAfterMicroseconds) {
+    // Runs one clean in a child process, killed after `killAfter` µs (never when negative).
+    qint64 runChild(qint64 killAfter) {
         QProcess child;
-        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
         QElapsedTimer timer;
         timer.start();
         child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--clean-child")});
-        if (!child.waitForStarted())
-            return -1;
-        if (killAfterMicroseconds >= 0) {
-            std::this_thread::sleep_for(std::chrono::microseconds(killAfterMicroseconds));
+        if (killAfter >= 0 && child.waitForStarted()) {
+            std::this_thread::sleep_for(std::chrono::microseconds(killAfter));
             child.kill(); // SIGKILL
         }
         child.waitForFinished(60000);
@@ -98,38 +61,37 @@ private slots:
         TestHome home;
         desktop = QFile::encodeName(home.desktop());
         monthFolder = QFile::encodeName(home.documents() + "/Quillmere/" + monthFolderName());
-        for (int i = 0; i < itemCount; ++i) {
-            const QByteArray name = itemName(i);
-            const int fd = open(desktop + '/' + name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-            QVERIFY(fd >= 0 && write(fd, name.constData(), size_t(name.size())) == name.size());
-            close(fd);
-        }
-
-        // A whole run first, to learn how long one takes.
-        const qint64 wholeRun = runChild(-1);
-        QVERIFY(wholeRun > 0);
+        for (int i = 0; i < itemCount; ++i)
+            std::ofstream(desktop + "/item " + QByteArray::number(i)) << "item " << i;
+        const qint64 wholeRun = runChild(-1); // to learn how long one takes
         QCOMPARE(verifyEveryItemOnce(), itemCount);
-        moveEverythingBack();
 
-        int interruptedWhileMoving = 0;
-        for (int trial = 0; trial < 20; ++trial) {
+        int killedWhileMoving = 0;
+        for (int trial = 0; trial < 20 && !QTest::currentTestFailed(); ++trial) {
+            for (const QByteArray &name : FileManager::contentsOfDirectoryAtPath(monthFolder))
+                QVERIFY(std::rename(monthFolder + '/' + name, desktop + '/' + name) == 0);
             runChild(QRandomGenerator::global()->bounded(wholeRun));
             const int moved = verifyEveryItemOnce();
-            if (QTest::currentTestFailed())
-                return;
-            if (moved > 0 && moved < itemCount)
-                ++interruptedWhileMoving;
-            moveEverythingBack();
+            killedWhileMoving += moved > 0 && moved < itemCount;
         }
-        qInfo("%d of 20 kills landed while items were moving", interruptedWhileMoving);
-        QVERIFY(interruptedWhileMoving > 0);
+        qInfo("%d of 20 kills landed while items were moving", killedWhileMoving);
+        QVERIFY(killedWhileMoving > 0);
     }
 };
 
 int main(int argc, char **argv) {
-    if (argc == 2 && qstrcmp(argv[1], "--clean-child") == 0)
-        return cleanAsChild(argc, argv);
     QCoreApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "--clean-child") == 0) { // one Clean-button run
+        setLogSink([](const QString &) {});
+        Alerts::setPresenterForTesting([](const Alert &) { return Alerts::FirstButtonReturn; });
+        UserDefaults defaults(UserDefaults::standardFilePath());
+        Cleaner(defaults, {[] { return StandardFolders::documents(); },
+                           [] {
+                               return QString();
+                           }})
+            .cleanDesktopItems(CleanTrigger::Button);
+        return 0;
+    }
     tst_CleanKilled test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -2,14 +2,13 @@
 // Which Desktop entries count as items: the fixed names, the user's exceptions compared byte for
 // byte, the listing order, and folders that cannot be read.
 #include "ExceptedNames.h"
-#include "ExceptionsTestSupport.h"
 #include "FileManager.h"
 #include "ItemFilter.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
 
-#include <QDir>
+#include <QtTest>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -19,7 +18,6 @@ class tst_ItemFilter : public QObject {
 private slots:
     void skipsFixedAndExceptedNames_data();
     void skipsFixedAndExceptedNames();
-    void logsExceptionsOnlyWhenAsked();
 };
 
 void tst_ItemFilter::skipsFixedAndExceptedNames_data() {
@@ -83,18 +81,6 @@ void tst_ItemFilter::skipsFixedAndExceptedNames() {
     QCOMPARE(listing.size(), items.size());
     QCOMPARE(found, listing);
     QVERIFY(ItemFilter(defaults).cleanableItemsInFolder(home.desktop() + "/missing").isEmpty());
-}
-
-void tst_ItemFilter::logsExceptionsOnlyWhenAsked() {
-    TestHome home;
-    UserDefaults defaults(UserDefaults::standardFilePath());
-    ItemFilter filter(defaults);
-    LogLines log;
-    filter.cleanableItemsInFolder(home.desktop());
-    QCOMPARE(log.lines(), QStringList{});
-    filter.cleanableItemsInFolder(home.desktop(), QVariant());
-    filter.cleanableItemsInFolder(home.desktop(), QVariantList{"a b", "c"});
-    QCOMPARE(log.lines(), (QStringList{"(null)", "(\n    \"a b\",\n    c\n)"}));
 }
 
 QTEST_GUILESS_MAIN(tst_ItemFilter)
