@@ -200,6 +200,10 @@ void AppDelegate::settleDestination() {
         return;
     }
     NSLog(QStringLiteral("object not there set path to users documents folder"));
+    if (!QFileInfo(documents).isDir())
+        NSLog(QStringLiteral("The Documents folder %1 does not exist: a clean will ask for "
+                             "another destination")
+                  .arg(documents));
     ui_.cleanFolderPath->setText(documents);
     defaults_.setObject(documents, SettingsKeys::CleanPath);
 }

@@ -11,6 +11,7 @@
 #include "TestHome.h"
 #include "UserDefaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <QtTest>
 
@@ -137,6 +138,22 @@ private slots:
         program.delegate->showHelp();
         QTRY_VERIFY(QFile::exists(home->settingsFile()));
         QCOMPARE(alerts.last().title, QStringLiteral("How to use Quillmere"));
+    }
+
+    void aHomeWithoutItsFoldersStillStarts() {
+        QDir(home->desktop()).removeRecursively();
+        QDir(home->documents()).removeRecursively();
+        UserDefaults defaults(home->settingsFile());
+        Program program(defaults);
+        QCOMPARE(program.ui.cleanFolderPath->text(), home->documents());
+        QVERIFY(std::any_of(log.begin(), log.end(), [](const QString &l) {
+            return l.startsWith("The Documents folder") && l.contains("does not exist");
+        }));
+        QVERIFY(std::any_of(log.begin(), log.end(), [this](const QString &l) {
+            return l.startsWith("PathWatcher tried to add the path " + home->desktop());
+        }));
+        QCOMPARE(program.ui.LevelIndictorLabel->text(), QStringLiteral("Cleaning is optional."));
+        QVERIFY(!QFileInfo::exists(home->desktop()) && !QFileInfo::exists(home->documents()));
     }
 
     void choosingADestinationStoresIt_data() {
