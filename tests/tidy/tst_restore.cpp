@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The restore over real folders in a temporary HOME: what comes back to the Desktop, what stays
 // in the chosen folder, the one completion notice, and the alert when nothing can come back.
-#include "Alerts.h"
 #include "ExceptionsTestSupport.h"
 #include "KeyedArchive.h"
+#include "ReportsRecorder.h"
 #include "Restore.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
-#include "UserNotifications.h"
 
 #include <QDir>
 #include <memory>
@@ -20,8 +19,7 @@ class TestRestore : public QObject {
     std::unique_ptr<UserDefaults> defaults;
     FakeOpenPanel panel;
     std::unique_ptr<Restore> restore;
-    QStringList notices; // their texts
-    QList<Alert> alerts;
+    std::unique_ptr<ReportsRecorder> reports;
 
     QString applicationFolder() const { return home->documents() + "/Quillmere"; }
     QString monthFolder() const { return applicationFolder() + "/December 2026"; }
@@ -43,19 +41,10 @@ private slots:
         home = std::make_unique<TestHome>();
         defaults = std::make_unique<UserDefaults>(UserDefaults::standardFilePath());
         restore = std::make_unique<Restore>(*defaults, panel, [] { return QDate(2026, 12, 5); });
-        notices.clear();
-        alerts.clear();
-        UserNotifications::setSinkForTesting([this](const UserNotification &notice) {
-            notices.append(notice.title + ": " + notice.informativeText);
-        });
-        Alerts::setPresenterForTesting([this](const Alert &alert) {
-            alerts.append(alert);
-            return Alerts::FirstButtonReturn;
-        });
+        reports = std::make_unique<ReportsRecorder>();
     }
     void cleanup() {
-        Alerts::setPresenterForTesting(nullptr);
-        UserNotifications::setSinkForTesting(nullptr);
+        reports.reset();
         restore.reset();
         defaults.reset();
         home.reset();
@@ -76,8 +65,9 @@ private slots:
         QCOMPARE(content(home->desktop() + "/item 7.txt"), "content");
         QVERIFY(entries(monthFolder()).isEmpty());
         QCOMPARE(restore->pendingNoticeCount(), 12);
-        QVERIFY(notices.isEmpty()); // not before half a second
-        QTRY_COMPARE(notices, QStringList{"Restore Complete: Finished Restoring:12 items"});
+        QVERIFY(reports->notices.isEmpty()); // not before half a second
+        QTRY_COMPARE(reports->noticeTexts(),
+                     QStringList{"Restore Complete: Finished Restoring:12 items"});
         QCOMPARE(restore->pendingNoticeCount(), 0);
     }
 
@@ -104,7 +94,8 @@ private slots:
         QCOMPARE(content(home->desktop() + "/taken.txt"), "already on the Desktop");
         QCOMPARE(content(monthFolder() + "/taken.txt"), "from the month folder");
         // The move that failed still counts.
-        QTRY_COMPARE(notices, QStringList{"Restore Complete: Finished Restoring:2 items"});
+        QTRY_COMPARE(reports->noticeTexts(),
+                     QStringList{"Restore Complete: Finished Restoring:2 items"});
     }
 
     void nothingComesBack_data() {
@@ -129,14 +120,10 @@ private slots:
         QCOMPARE(entries(monthFolder()), names);
         QVERIFY(entries(home->desktop()).isEmpty());
         QCOMPARE(log.contains("Has no items to restore."), alert);
-        QCOMPARE(alerts.size(), int(alert));
-        if (alert) {
-            QCOMPARE(alerts[0].title, "Restore Error.");
-            QCOMPARE(alerts[0].message, "There are no items to restore at this time.");
-            QCOMPARE(alerts[0].buttons, QStringList{"OK"});
-        }
+        const QString shown = "Restore Error.: There are no items to restore at this time. [OK]";
+        QCOMPARE(reports->alertTexts(), alert ? QStringList{shown} : QStringList{});
         QTest::qWait(700);
-        QVERIFY(notices.isEmpty());
+        QVERIFY(reports->notices.isEmpty());
     }
 };
 
