@@ -11,31 +11,6 @@ LevelIndicatorWidget::LevelIndicatorWidget(QWidget *parent)
     changed();
 }
 
-void LevelIndicatorWidget::setDoubleValue(double value) {
-    value_ = value;
-    changed();
-}
-
-void LevelIndicatorWidget::setMinValue(double value) {
-    min_ = value;
-    changed();
-}
-
-void LevelIndicatorWidget::setMaxValue(double value) {
-    max_ = value;
-    changed();
-}
-
-void LevelIndicatorWidget::setWarningValue(double value) {
-    warning_ = value;
-    changed();
-}
-
-void LevelIndicatorWidget::setCriticalValue(double value) {
-    critical_ = value;
-    changed();
-}
-
 int LevelIndicatorWidget::segmentCount() const {
     return std::max(0, int(std::lround(max_ - min_)));
 }

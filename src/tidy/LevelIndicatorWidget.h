@@ -16,15 +16,30 @@ public:
     explicit LevelIndicatorWidget(QWidget *parent = nullptr);
 
     double doubleValue() const { return value_; }
-    void setDoubleValue(double value);
+    void setDoubleValue(double value) {
+        value_ = value;
+        changed();
+    }
     double minValue() const { return min_; }
-    void setMinValue(double value);
+    void setMinValue(double value) {
+        min_ = value;
+        changed();
+    }
     double maxValue() const { return max_; }
-    void setMaxValue(double value);
+    void setMaxValue(double value) {
+        max_ = value;
+        changed();
+    }
     double warningValue() const { return warning_; }
-    void setWarningValue(double value);
+    void setWarningValue(double value) {
+        warning_ = value;
+        changed();
+    }
     double criticalValue() const { return critical_; }
-    void setCriticalValue(double value);
+    void setCriticalValue(double value) {
+        critical_ = value;
+        changed();
+    }
 
     int segmentCount() const;
     int filledSegmentCount() const;
@@ -37,7 +52,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    void changed();
+    void changed(); // after any property changed: redraw and describe anew
 
     double value_ = 0;
     double min_ = 0;
