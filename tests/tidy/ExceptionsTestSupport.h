@@ -42,7 +42,6 @@ public:
         return lines_;
     }
     bool contains(const QString &line) const { return lines().contains(line); }
-    bool containsText(const QString &text) const { return !lines().filter(text).isEmpty(); }
 
 private:
     mutable std::mutex mutex_;

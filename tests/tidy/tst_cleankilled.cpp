@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// A clean of 10,000 items killed with SIGKILL at random moments: afterwards every item is
-// exactly once on the Desktop or in the month folder, with its content.
+// A clean of 10,000 items killed with SIGKILL at random moments: every item stays exactly once.
 #include "Alerts.h"
 #include "Cleaner.h"
 #include "FileManager.h"

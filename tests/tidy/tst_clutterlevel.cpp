@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clutter level of a real Desktop, where skipped names never raise it, with its log lines,
-// sentence and the indicator's three coloured steps.
+// The clutter level of a real Desktop (skipped names never raise it): log, sentence, colours.
 #include "ClutterLevel.h"
 #include "ExceptedNames.h"
 #include "ExceptionsTestSupport.h"
@@ -43,7 +42,7 @@ private slots:
         TestHome home;
         UserDefaults defaults(UserDefaults::standardFilePath());
         ExceptedNames::write(defaults, {"keep me.txt"});
-        for (const char *skipped : {".DS_Store", ".cache", ".known_devices", "keep me.txt"})
+        for (const char *skipped : {".DS_Store", "keep me.txt"})
             TestHome::writeFile(home.desktop() + '/' + skipped);
         QVERIFY(QDir(home.desktop()).mkdir("Quillmere"));
         for (int i = 0; i < items; ++i)
@@ -57,14 +56,12 @@ private slots:
         QCOMPARE(label.text(), sentence);
         QCOMPARE(log.lines(), logged);
         QCOMPARE(indicator.fill(), fill);
-        const int steps = int(fill) + 1;
-        QCOMPARE(indicator.accessibleDescription(), QStringLiteral("Level %1 of 3").arg(steps));
         // What is drawn: as many segments as steps in the fill's colour, the others not.
         indicator.resize(90, 16);
         const QImage image = indicator.grab().toImage();
         for (int segment = 0; segment < 3; ++segment)
             QCOMPARE(image.pixelColor(segment * 30 + 15, 8) == LevelIndicatorWidget::colorOf(fill),
-                     segment < steps);
+                     segment <= int(fill));
     }
 };
 

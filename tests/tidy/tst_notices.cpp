@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Notices reach the real notification daemon (dunst, started around this test by the
-// end-to-end launcher) on both routes, and a run of moves posts one delayed notice.
+// Notices reach the real dunst (started by the end-to-end launcher) on both routes, and a run
+// of moves posts one delayed notice.
 #include "Notices.h"
 #include "PendingNotice.h"
 #include "SystemVersion.h"
