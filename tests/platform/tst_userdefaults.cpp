@@ -12,18 +12,14 @@
 #include <csignal>
 
 namespace {
-
 QByteArray readAll(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 QByteArray xmlPlist(const QByteArray &body) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-           "<plist version=\"1.0\">" +
-           body + "</plist>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">" + body +
+           "</plist>\n";
 }
 
 QStringList corruptCopies(const QString &settingsFile) {
@@ -31,8 +27,8 @@ QStringList corruptCopies(const QString &settingsFile) {
     return info.dir().entryList({info.fileName() + ".corrupt-*"}, QDir::Files, QDir::Name);
 }
 
-// The child process of crashDuringSaveKeepsWholeFile: saves ever-changing settings until killed.
-// Each save holds a counter and a payload derived from it, so a mixed file would show.
+// Child process of crashDuringSaveKeepsWholeFile: a counter and a payload derived from it, so a
+// file mixing two saves would show.
 int saveUntilKilled(const QString &path) {
     UserDefaults store(path);
     for (qint64 n = 0;; ++n) {
@@ -45,7 +41,6 @@ int saveUntilKilled(const QString &path) {
         }
     }
 }
-
 } // namespace
 
 class TestUserDefaults : public QObject {
@@ -59,17 +54,6 @@ private slots:
     }
     void cleanup() { setLogSink(nullptr); }
 
-    void standardFilePath() {
-        TestHome home;
-        QCOMPARE(UserDefaults::standardFilePath(), home.settingsFile());
-        qputenv("XDG_CONFIG_HOME", "/elsewhere/config");
-        QCOMPARE(UserDefaults::standardFilePath(), "/elsewhere/config/Quillmere/Quillmere.plist");
-        qputenv("XDG_CONFIG_HOME", "relative/config"); // not allowed: the default applies
-        QCOMPARE(UserDefaults::standardFilePath(), home.settingsFile());
-        qunsetenv("XDG_CONFIG_HOME");
-        QCOMPARE(UserDefaults::standardFilePath(), home.settingsFile());
-    }
-
     void roundTripThroughFile_data() {
         QTest::addColumn<QVariant>("value");
         QTest::addColumn<QVariant>("expected");
@@ -77,16 +61,13 @@ private slots:
             QTest::newRow(name) << value << value;
         };
         same("true", true);
-        same("false", false);
         same("integer", qint64(-3));
         same("largest integer", std::numeric_limits<qint64>::max());
         same("real", 0.25);
         same("string", QString("/home/zoë/Documents"));
-        same("empty string", QString());
         same("data", QByteArray("\0\x01\xfe", 3));
         same("date", QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
-        same("date before 2001", QDateTime(QDate(1999, 12, 31), QTime(23, 59, 59, 250), Qt::UTC));
-        same("earliest date", QDateTime(QDate(1932, 12, 13), QTime(20, 45, 51, 500), Qt::UTC));
+        same("date before 2001", QDateTime(QDate(1932, 12, 13), QTime(20, 45, 51, 500), Qt::UTC));
         same("nested", QVariantMap{{"a", QVariantList{qint64(1), "b", QVariantMap{{"c", true}}}}});
         QTest::newRow("int") << QVariant(7) << QVariant(qint64(7));
         QTest::newRow("string list")
@@ -97,36 +78,40 @@ private slots:
         QFETCH(QVariant, expected);
         TestHome home;
         {
-            UserDefaults store(UserDefaults::standardFilePath());
+            UserDefaults store(home.settingsFile());
             store.setObject(value, "key");
             QCOMPARE(store.objectForKey("key"), expected); // reads as it will after a restart
             QVERIFY(store.synchronize());
         }
         QVERIFY(readAll(home.settingsFile()).startsWith("bplist00"));
-        UserDefaults again(home.settingsFile());
-        QCOMPARE(again.objectForKey("key"), expected);
-        QCOMPARE(again.objectForKey("key").metaType(), expected.metaType());
+        const QVariant again = UserDefaults(home.settingsFile()).objectForKey("key");
+        QCOMPARE(again, expected);
+        QCOMPARE(again.metaType(), expected.metaType());
         QVERIFY(log_.isEmpty());
     }
 
-    void typedReadsOfWrongTypesReadAsAbsent() {
+    // An XML file as the Mac version leaves it, read through each typed accessor.
+    void typedReadsOfXml() {
         TestHome home;
+        TestHome::writeFile(home.settingsFile(),
+                            xmlPlist("<dict><key>bool</key><true/><key>number</key><integer>1"
+                                     "</integer><key>string</key><string>a &amp; b</string>"
+                                     "<key>data</key><data>AAH+</data><key>array</key><array>"
+                                     "<string>x</string></array><key>when</key>"
+                                     "<date>2014-03-09T10:30:05Z</date></dict>"));
         UserDefaults store(home.settingsFile());
-        store.setObject(qint64(1), "number");
-        store.setObject("YES", "string");
-        store.setBool(true, "bool");
-        store.setObject(QByteArray("x"), "data");
-        store.setObject(QVariantList{"x"}, "array");
         QVERIFY(store.boolForKey("bool"));
         for (const char *key : {"number", "string", "data", "array", "absent"})
             QVERIFY2(!store.boolForKey(key), key);
-        QCOMPARE(store.stringForKey("string"), std::optional<QString>("YES"));
+        QCOMPARE(store.stringForKey("string"), std::optional<QString>("a & b"));
         QCOMPARE(store.stringForKey("data"), std::nullopt);
         QCOMPARE(store.arrayForKey("array"), std::optional(QVariantList{"x"}));
         QCOMPARE(store.arrayForKey("string"), std::nullopt);
-        QCOMPARE(store.dataForKey("data"), std::optional(QByteArray("x")));
+        QCOMPARE(store.dataForKey("data"), std::optional(QByteArray("\0\x01\xfe", 3)));
         QCOMPARE(store.dataForKey("string"), std::nullopt);
-        QVERIFY(!store.objectForKey("absent").isValid());
+        QCOMPARE(store.objectForKey("when").toDateTime(),
+                 QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
+        QVERIFY(log_.isEmpty() && corruptCopies(home.settingsFile()).isEmpty());
     }
 
     void removesAndRefusesValues() {
@@ -141,34 +126,7 @@ private slots:
         store.removeObject("a");
         QVERIFY(store.synchronize());
         UserDefaults again(home.settingsFile());
-        QVERIFY(!again.objectForKey("a").isValid());
-        QVERIFY(!again.objectForKey("b").isValid());
-    }
-
-    void readsXml() {
-        TestHome home;
-        TestHome::writeFile(
-            home.settingsFile(),
-            xmlPlist("<dict>"
-                     "<key>AutoClean</key><true/>"
-                     "<key>CleanPath</key><string>/home/a &amp; b</string>"
-                     "<key>threshold</key><integer>-12</integer>"
-                     "<key>ratio</key><real>1.5</real>"
-                     "<key>when</key><date>2014-03-09T10:30:05Z</date>"
-                     "<key>blob</key><data>AAH+</data>"
-                     "<key>prevStartupVersions</key><array><string>1.0</string></array>"
-                     "</dict>"));
-        UserDefaults store(home.settingsFile());
-        QVERIFY(store.boolForKey("AutoClean"));
-        QCOMPARE(store.stringForKey("CleanPath"), std::optional<QString>("/home/a & b"));
-        QCOMPARE(store.objectForKey("threshold"), QVariant(qint64(-12)));
-        QCOMPARE(store.objectForKey("ratio"), QVariant(1.5));
-        QCOMPARE(store.objectForKey("when").toDateTime(),
-                 QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
-        QCOMPARE(store.dataForKey("blob"), std::optional(QByteArray("\0\x01\xfe", 3)));
-        QCOMPARE(store.arrayForKey("prevStartupVersions"), std::optional(QVariantList{"1.0"}));
-        QVERIFY(log_.isEmpty());
-        QVERIFY(corruptCopies(home.settingsFile()).isEmpty());
+        QVERIFY(!again.objectForKey("a").isValid() && !again.objectForKey("b").isValid());
     }
 
     void corruptFileIsKeptAside_data() {
@@ -181,15 +139,10 @@ private slots:
             c = char(random.bounded(256));
         QTest::newRow("empty") << QByteArray();
         QTest::newRow("truncated") << valid.left(valid.size() / 2);
-        QTest::newRow("random bytes") << noise;
         QTest::newRow("random bytes after a binary header") << "bplist00" + noise;
-        QTest::newRow("XML truncated") << xmlPlist("<dict><key>a</key><true/></dict>").left(120);
         QTest::newRow("XML integer of letters")
             << xmlPlist("<dict><key>AutoClean</key><integer>yes</integer></dict>");
-        QTest::newRow("XML date of words")
-            << xmlPlist("<dict><key>when</key><date>yesterday</date></dict>");
         QTest::newRow("XML unknown type") << xmlPlist("<dict><key>AutoClean</key><yes/></dict>");
-        QTest::newRow("XML value without key") << xmlPlist("<dict><string>orphan</string></dict>");
         QTest::newRow("binary array") << *PropertyList::binaryData(QVariantList{"a", "b"});
         QTest::newRow("XML string") << xmlPlist("<string>settings</string>");
     }
@@ -211,12 +164,10 @@ private slots:
             QVERIFY(store.synchronize());
         }
         QCOMPARE(UserDefaults(path).stringForKey("CleanPath"), std::optional<QString>("/new"));
-
         // A second damaged file in the same second keeps the first copy too.
         TestHome::writeFile(path, bytes);
         UserDefaults(path).objectForKey("CleanPath");
         QCOMPARE(corruptCopies(path).size(), 2);
-        QCOMPARE(log_.size(), 2);
     }
 
     void crashDuringSaveKeepsWholeFile() {
@@ -229,7 +180,6 @@ private slots:
             QTest::qWait(int(QRandomGenerator::global()->bounded(5, 60)));
             ::kill(pid_t(writer.processId()), SIGKILL);
             QVERIFY(writer.waitForFinished(30000));
-
             QString error;
             const auto values = UserDefaults::valuesFromData(readAll(path), &error);
             QVERIFY2(values, qPrintable(QStringLiteral("trial %1: %2").arg(trial).arg(error)));
@@ -260,41 +210,32 @@ private slots:
         UserDefaults store(home.settingsFile());
         store.setBool(true, "AutoClean");
         QTRY_VERIFY(UserDefaults(home.settingsFile()).boolForKey("AutoClean"));
-        {
-            UserDefaults other(home.settingsFile());
-            other.setBool(false, "AutoClean");
-        } // destroyed before its own save was due
+        UserDefaults(home.settingsFile()).setBool(false, "AutoClean"); // saved on destruction
         QVERIFY(!UserDefaults(home.settingsFile()).boolForKey("AutoClean"));
     }
 
-    void signalsAndObservation() {
+    void observation() {
         TestHome home;
         UserDefaults store(home.settingsFile());
         store.setObject("first", "CleanPath");
         QSignalSpy changed(&store, &UserDefaults::didChange);
-        QSignalSpy valueChanged(&store, &UserDefaults::valueChanged);
-        QVariantList seen;
+        QVariantList seen, quiet;
         auto context = std::make_unique<QObject>();
         store.observe(
             "CleanPath", context.get(), [&](const QVariant &v) { seen.append(v); }, true);
+        store.observe(
+            "CleanPath", &store, [&](const QVariant &v) { quiet.append(v); }, false);
         QCOMPARE(seen, QVariantList{"first"});
+        QVERIFY(quiet.isEmpty());
         store.setObject("second", "CleanPath");
         store.setBool(true, "AutoClean"); // another key: not observed
         store.removeObject("CleanPath");
         QCOMPARE(seen, (QVariantList{"first", "second", QVariant()}));
         QCOMPARE(changed.size(), 3);
-        QCOMPARE(valueChanged.size(), 3);
-        QCOMPARE(valueChanged.at(1).at(0).toString(), QString("AutoClean"));
         context.reset();
         store.setObject("third", "CleanPath");
         QCOMPARE(seen.size(), 3);
-
-        QVariantList quiet;
-        store.observe(
-            "CleanPath", &store, [&](const QVariant &v) { quiet.append(v); }, false);
-        QVERIFY(quiet.isEmpty());
-        store.setObject("fourth", "CleanPath");
-        QCOMPARE(quiet, QVariantList{"fourth"});
+        QCOMPARE(quiet, (QVariantList{"second", QVariant(), "third"}));
     }
 };
 

@@ -1,6 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The shortcut value: which combinations are valid, the modifier bits it keeps and hands to hot
-// keys, values made from key events, and the Command-W / Command-Q pass-through.
 #include "ModifierNames.h"
 #include "Shortcut.h"
 #include "TestHome.h"
@@ -22,11 +20,9 @@ private slots:
             QTest::newRow(name) << keyCode << flags << valid;
         };
         row("F5 alone", 96, 0, true);
-        row("F17 alone (lowest function key code)", 64, 0, true);
-        row("F1 alone (highest)", 122, 0, true);
+        row("Shift-F5", 96, Shift, true);
         row("F20 alone", 90, 0, true);
         row("keypad 0 alone (inside the range, no function key)", 82, 0, false);
-        row("code 63 alone (below the range)", 63, 0, false);
         row("Control-A", 0, Control, true);
         row("Command-A", 0, Command, true);
         row("Option-Space", 49, Option, true);
@@ -38,7 +34,6 @@ private slots:
         row("Option-Shift-A", 0, Option | Shift, false);
         row("Space alone", 49, 0, false);
         row("Escape alone", 53, 0, false);
-        row("no key, no modifier", NotFound, 0, false);
     }
     void validity() {
         QFETCH(quint64, keyCode);
@@ -48,13 +43,10 @@ private slots:
     }
 
     void optionHotkeysWhenAllowed() {
-        QVERIFY(!Shortcut::allowsAnyHotkeyWithOptionModifier());
         Shortcut::setAllowsAnyHotkeyWithOptionModifier(true);
-        const bool optionA = Shortcut(0, Option).isValid();
-        const bool shiftA = Shortcut(0, Shift).isValid();
+        const bool optionA = Shortcut(0, Option).isValid(), shiftA = Shortcut(0, Shift).isValid();
         Shortcut::setAllowsAnyHotkeyWithOptionModifier(false);
-        QVERIFY(optionA);
-        QVERIFY(!shiftA);
+        QVERIFY(optionA && !shiftA);
     }
 
     void flags_data() {
@@ -68,7 +60,6 @@ private slots:
             QTest::newRow(name) << keyCode << flags << kept << carbonKeyCode << carbonFlags;
         };
         row("Command-F2", 120, Command, Command, 120, 0x100);
-        row("Command-Shift", 1, Command | Shift, Command | Shift, 1, 0x300);
         row("Command-Option", 1, Command | Option, Command | Option, 1, 0x900);
         row("all four", 1, 0x1E0000, 0x1E0000, 1, 0x1B00);
         // Caps Lock, keypad, Help, Function and device bits never stay.
@@ -83,7 +74,6 @@ private slots:
         QFETCH(quint32, carbonKeyCode);
         QFETCH(quint32, carbonFlags);
         const Shortcut made(keyCode, flags);
-        QCOMPARE(made.keyCode(), keyCode);
         QCOMPARE(made.modifierFlags(), kept);
         QCOMPARE(made.carbonKeyCode(), carbonKeyCode);
         QCOMPARE(made.carbonFlags(), carbonFlags);
@@ -103,23 +93,16 @@ private slots:
                             quint32 scanCode, quint64 keyCode, quint64 flags) {
             QTest::newRow(name) << press << key << modifiers << scanCode << keyCode << flags;
         };
-        const Qt::KeyboardModifiers all =
-            Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
         row("Super-A", true, Qt::Key_A, Qt::MetaModifier, 38, 0, Command);
-        row("all four with F2", true, Qt::Key_F2, all, 68, 120, 0x1E0000);
         row("keypad bit dropped", true, Qt::Key_1, Qt::ControlModifier | Qt::KeypadModifier, 87, 83,
             Control);
-        row("Help key", true, Qt::Key_Help, Qt::ControlModifier, 146, 114, Control);
         row("key without virtual code (Print)", true, Qt::Key_Print, Qt::ControlModifier, 107,
             NotFound, Control);
-        // Modifier keys: X11 reports the modifiers from before the key's own event.
+        // X11 reports the modifiers from before a modifier key's own event.
         row("Super pressed", true, Qt::Key_Super_L, {}, 133, 55, Command);
         row("Super released", false, Qt::Key_Super_L, Qt::MetaModifier, 133, 55, 0);
-        row("right Alt released, Control held", false, Qt::Key_Alt,
-            Qt::ControlModifier | Qt::AltModifier, 108, 61, Control);
-        // Synthesised events carry no scan code: the key is found in the layout (us here).
+        // Synthesised events carry no scan code: the key is found in the layout.
         row("synthesised Control-A", true, Qt::Key_A, Qt::ControlModifier, 0, 0, Control);
-        row("synthesised keypad 1", true, Qt::Key_1, Qt::KeypadModifier, 0, 83, 0);
     }
     void fromEvent() {
         QFETCH(bool, press);

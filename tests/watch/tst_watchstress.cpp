@@ -34,37 +34,34 @@ struct Writer {
 class TestWatchStress : public QObject {
     Q_OBJECT
 private slots:
-    void noCreationIsLost();
+    // However the changes merge, one delivery must follow the last of 10,000 creations.
+    void noCreationIsLost() {
+        constexpr int files = 10000;
+        TestHome home;
+        Timestamps delegate;
+        delegate.expectedPath = home.desktop();
+        const auto watcher = PathWatcher::create();
+        QVERIFY(watcher);
+        watcher->setDelegate(&delegate);
+        watcher->addPath(home.desktop());
+
+        const auto writer = std::make_shared<Writer>();
+        std::thread thread([writer, dir = QFile::encodeName(home.desktop())] {
+            for (int i = 0; i < files; ++i) {
+                const QByteArray name = dir + "/file" + QByteArray::number(i);
+                ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+            }
+            writer->lastCreation = Clock::now();
+            writer->done = true;
+        });
+        while (!writer->done)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        thread.join();
+
+        QTRY_VERIFY_WITH_TIMEOUT(delegate.last > writer->lastCreation, 10000);
+        QCOMPARE(QDir(home.desktop()).entryList(QDir::Files).size(), files);
+    }
 };
-
-void TestWatchStress::noCreationIsLost() {
-    // Files are created as fast as possible on another thread while the main thread takes
-    // deliveries: however the changes merge, one delivery must follow the last creation.
-    constexpr int files = 10000;
-    TestHome home;
-    Timestamps delegate;
-    delegate.expectedPath = home.desktop();
-    const auto watcher = PathWatcher::create();
-    QVERIFY(watcher);
-    watcher->setDelegate(&delegate);
-    watcher->addPath(home.desktop());
-
-    const auto writer = std::make_shared<Writer>();
-    std::thread thread([writer, dir = QFile::encodeName(home.desktop())] {
-        for (int i = 0; i < files; ++i) {
-            const QByteArray name = dir + "/file" + QByteArray::number(i);
-            ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
-        }
-        writer->lastCreation = Clock::now();
-        writer->done = true;
-    });
-    while (!writer->done)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    thread.join();
-
-    QTRY_VERIFY_WITH_TIMEOUT(delegate.last > writer->lastCreation, 10000);
-    QCOMPARE(QDir(home.desktop()).entryList(QDir::Files).size(), files);
-}
 
 QTEST_GUILESS_MAIN(TestWatchStress)
 #include "tst_watchstress.moc"
