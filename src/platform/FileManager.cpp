@@ -130,42 +130,41 @@ int openDirectory(int dirFd, const char *name) {
 int copyItem(int srcDir, const char *srcName, const struct stat &st, int dstDir,
              const char *dstName, bool *created);
 
+// One way of copying data, step by step to the end: 0 at the end, an errno value when it failed
+// after data moved or in a way `fallsBack` does not accept, -1 when the next way should try.
+template <typename Step, typename FallsBack>
+int copyWith(Step step, FallsBack fallsBack, off_t *copied) {
+    for (;;) {
+        const ssize_t n = step();
+        if (n > 0) {
+            *copied += n;
+            continue;
+        }
+        if (n == 0)
+            return 0;
+        if (errno == EINTR)
+            continue;
+        return *copied > 0 || !fallsBack(errno) ? errno : -1;
+    }
+}
+
 // Data from `in` to `out` up to the end of `in`: in the kernel where it can (copy_file_range,
 // then sendfile), else through a buffer. Returns 0 or an errno value.
 int copyData(int in, int out, off_t *copied) {
     constexpr size_t chunk = size_t(1) << 30;
     *copied = 0;
-    bool kernelCopy = true;
-    while (kernelCopy) {
-        const ssize_t n = copy_file_range(in, nullptr, out, nullptr, chunk, 0);
-        if (n > 0) {
-            *copied += n;
-            continue;
-        }
-        if (n == 0)
-            return 0;
-        if (errno == EINTR)
-            continue;
-        if (*copied > 0 || (errno != EXDEV && errno != EINVAL && errno != ENOSYS &&
-                            errno != EOPNOTSUPP && errno != EBADF))
-            return errno;
-        kernelCopy = false;
-    }
-    bool sendFile = true;
-    while (sendFile) {
-        const ssize_t n = sendfile(out, in, nullptr, chunk);
-        if (n > 0) {
-            *copied += n;
-            continue;
-        }
-        if (n == 0)
-            return 0;
-        if (errno == EINTR)
-            continue;
-        if (*copied > 0 || (errno != EINVAL && errno != ENOSYS))
-            return errno;
-        sendFile = false;
-    }
+    int result = copyWith([&] { return copy_file_range(in, nullptr, out, nullptr, chunk, 0); },
+                          [](int e) {
+                              return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP ||
+                                     e == EBADF;
+                          },
+                          copied);
+    if (result >= 0)
+        return result;
+    result = copyWith([&] { return sendfile(out, in, nullptr, chunk); },
+                      [](int e) { return e == EINVAL || e == ENOSYS; }, copied);
+    if (result >= 0)
+        return result;
     std::vector<char> buffer(256 * 1024);
     for (;;) {
         const ssize_t n = read(in, buffer.data(), buffer.size());
