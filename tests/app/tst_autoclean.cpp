@@ -119,6 +119,17 @@ private slots:
         QTRY_COMPARE(program->ui.LevelIndicator->doubleValue(), 1.0);
     }
 
+    void theDestinationFieldWinsOverTheStoredPath() {
+        TestHome::writeFile(home->desktop() + "/a", "a");
+        start();
+        QDir().mkpath(home->path() + "/Elsewhere");
+        program->ui.cleanFolderPath->setText(home->path() + "/Elsewhere");
+        program->delegate->cleanDesktop();
+        QVERIFY(
+            QFileInfo::exists(home->path() + "/Elsewhere/Quillmere/" + monthFolderName() + "/a"));
+        QVERIFY(!QFileInfo::exists(home->documents() + "/Quillmere"));
+    }
+
     void aMissingDestinationIsReportedOnEveryChange() {
         defaults->setBool(true, SettingsKeys::AutoClean);
         defaults->setObject(home->path() + "/gone", SettingsKeys::CleanPath);
