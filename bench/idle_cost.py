@@ -55,7 +55,7 @@ def main():
     print(f"idle for {seconds:.0f} s")
     print(f"  {'sleep (baseline)':20} cpu {icpu1 - icpu0:6.3f} s  wake-ups {(isw1 - isw0) / seconds:6.2f}/s")
     print(f"  {'Quillmere':20} cpu {cpu1 - cpu0:6.3f} s  wake-ups {(sw1 - sw0) / seconds:6.2f}/s")
-    print("  (the watcher's one-second wait accounts for one wake-up a second)")
+    print("  (the Desktop watcher waits at most one second at a time)")
 
 
 if __name__ == "__main__":
