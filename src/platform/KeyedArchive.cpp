@@ -214,14 +214,20 @@ private:
             return std::nullopt;
         const QVariantMap map = description.toMap();
         const QVariant name = map.value(QStringLiteral("$classname"));
-        if (name.typeId() != QMetaType::QString || name.toString().isEmpty())
+        // A class name is a plain identifier: never empty, never holding a NUL (which could
+        // not be written back).
+        const auto badName = [](const QVariant &v) {
+            return v.typeId() != QMetaType::QString || v.toString().isEmpty() ||
+                   v.toString().contains(QChar(0));
+        };
+        if (badName(name))
             return std::nullopt;
         QStringList classes{name.toString()};
         const QVariant chain = map.value(QStringLiteral("$classes"));
         if (chain.typeId() == QMetaType::QVariantList) {
             classes.clear();
             for (const QVariant &entry : chain.toList()) {
-                if (entry.typeId() != QMetaType::QString)
+                if (badName(entry))
                     return std::nullopt;
                 classes.append(entry.toString());
             }
