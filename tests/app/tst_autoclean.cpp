@@ -8,6 +8,7 @@
 #include "ProgramFixture.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
+#include "UserNotifications.h"
 
 #include <QDir>
 #include <QFile>
@@ -33,6 +34,9 @@ private slots:
             ++alerts;
             return Alerts::FirstButtonReturn;
         });
+        notices.clear();
+        UserNotifications::setSinkForTesting(
+            [this](const UserNotification &n) { notices << n.title + "|" + n.informativeText; });
         defaults = std::make_unique<UserDefaults>(home->settingsFile());
         // Not a first start, so no greeting.
         defaults->setObject(QVariantList{Bundle::version()}, SettingsKeys::prevStartupVersions);
@@ -45,6 +49,7 @@ private slots:
         defaults.reset();
         setLogSink(nullptr);
         Alerts::setPresenterForTesting(nullptr);
+        UserNotifications::setSinkForTesting(nullptr);
         home.reset();
     }
 
@@ -72,6 +77,10 @@ private slots:
             // All of them, not only those above the threshold.
             QTRY_COMPARE_WITH_TIMEOUT(entries(monthFolder).size(), items, 10000);
             QTRY_COMPARE(entries(home->desktop()).size(), 0);
+            // One notice per run (a run may see only the first of the new items).
+            QTRY_VERIFY(!notices.isEmpty());
+            for (const QString &notice : notices)
+                QVERIFY(notice.startsWith("Clean Complete|Finished Cleaning:"));
         } else {
             settle();
             QCOMPARE(entries(home->desktop()).size(), items);
@@ -143,6 +152,11 @@ private slots:
         TestHome::writeFile(home->desktop() + "/b");
         QTRY_VERIFY(logged(line) > afterFirst);
         QCOMPARE(alerts, 0);
+        // A notice for each change, never an alert.
+        const QString notice = "The folder does not exists|The folder you want to move your "
+                               "desktop items to does not exists, please choose a new "
+                               "destination in the settings tab.";
+        QCOMPARE(int(notices.count(notice)), logged(line));
         QVERIFY(!QFileInfo::exists(home->path() + "/gone"));
     }
 
@@ -225,6 +239,7 @@ private:
     std::mutex logMutex;
     QStringList log;
     int alerts = 0;
+    QStringList notices;
 };
 
 QTEST_MAIN(TestAutoClean)
