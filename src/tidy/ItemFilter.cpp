@@ -12,18 +12,23 @@
 #include <QFile>
 #include <QSet>
 
-QStringList exceptedNames(const UserDefaults &defaults) {
+QStringList exceptedNames(const UserDefaults &defaults, bool *wellFormed) {
     QStringList names;
+    bool sound = !defaults.objectForKey(SettingsKeys::ExceptionsObjects).isValid();
     const std::optional<QByteArray> data = defaults.dataForKey(SettingsKeys::ExceptionsObjects);
-    if (!data)
-        return names;
-    const std::optional<QVariant> root = KeyedArchive::unarchiveObjectWithData(*data);
-    if (!root || root->typeId() != QMetaType::QVariantList)
-        return names;
-    for (const QVariant &element : root->toList()) {
-        if (element.typeId() == QMetaType::QString)
-            names.append(element.toString());
+    const std::optional<QVariant> root =
+        data ? KeyedArchive::unarchiveObjectWithData(*data) : std::nullopt;
+    if (root && root->typeId() == QMetaType::QVariantList) {
+        sound = true;
+        for (const QVariant &element : root->toList()) {
+            if (element.typeId() == QMetaType::QString)
+                names.append(element.toString());
+            else
+                sound = false;
+        }
     }
+    if (wellFormed)
+        *wellFormed = sound;
     return names;
 }
 
