@@ -49,9 +49,12 @@ private slots:
         std::thread thread([writer, dir = QFile::encodeName(home.desktop())] {
             for (int i = 0; i < files; ++i) {
                 const QByteArray name = dir + "/file" + QByteArray::number(i);
+                // Taken as the last creation starts: a delivery for it can come before this
+                // thread runs again, and no later change would follow to be delivered.
+                if (i == files - 1)
+                    writer->lastCreation = Clock::now();
                 ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
             }
-            writer->lastCreation = Clock::now();
             writer->done = true;
         });
         while (!writer->done)
