@@ -5,12 +5,12 @@
 // Files are created one at a time, each after the previous one arrived.
 // Usage: bench_autoclean [--small]   (--small: 100 files, else 1,000)
 #include "AppDelegate.h"
+#include "AppSettingsKeys.h"
 #include "BenchSupport.h"
 #include "Bundle.h"
 #include "Log.h"
 #include "MenuBarWindow.h"
 #include "MonthFolder.h"
-#include "SettingsKeys.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
 

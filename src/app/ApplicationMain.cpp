@@ -5,7 +5,6 @@
 #include "Log.h"
 #include "MainMenu.h"
 #include "MenuBarWindow.h"
-#include "MenuModel.h"
 #include "StandardFolders.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
@@ -36,7 +35,6 @@ int ApplicationMain(int argc, char **argv) {
     window.setCentralWidget(content);
     buildMainMenu(window);
     // Shortcut conflicts are checked against this menu bar's items.
-    MenuModel::setMainMenu(window.menuBar());
 
     AppDelegate delegate(defaults, window, ui);
     delegate.awakeFromNib();

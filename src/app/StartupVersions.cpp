@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "StartupVersions.h"
 
+#include "AppSettingsKeys.h"
 #include "Log.h"
-#include "SettingsKeys.h"
 #include "UserDefaults.h"
 
 StartupVersions::Start StartupVersions::recordStart(UserDefaults &defaults,

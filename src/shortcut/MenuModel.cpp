@@ -5,8 +5,6 @@
 
 #include <QAction>
 #include <QMenu>
-#include <QMenuBar>
-#include <QPointer>
 #include <algorithm>
 #include <array>
 #include <tuple>
@@ -39,11 +37,6 @@ QString plainTitle(const QString &text) {
         title += text[i];
     }
     return title;
-}
-
-QPointer<QMenuBar> &mainMenuBar() {
-    static QPointer<QMenuBar> menuBar;
-    return menuBar;
 }
 
 } // namespace
@@ -99,13 +92,4 @@ MenuModel menuModel(const QList<QAction *> &actions, QList<const QMenu *> &open)
 MenuModel MenuModel::fromActions(const QList<QAction *> &actions) {
     QList<const QMenu *> open;
     return menuModel(actions, open);
-}
-
-void MenuModel::setMainMenu(QMenuBar *menuBar) {
-    mainMenuBar() = menuBar;
-}
-
-MenuModel MenuModel::mainMenu() {
-    const QMenuBar *menuBar = mainMenuBar();
-    return menuBar ? fromActions(menuBar->actions()) : MenuModel();
 }

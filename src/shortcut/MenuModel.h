@@ -8,7 +8,6 @@
 #include <vector>
 
 class QAction;
-class QMenuBar;
 struct MenuModel;
 
 // One item of a menu as the shortcut conflict check sees it: the key equivalent written the way
@@ -33,9 +32,4 @@ struct MenuModel {
     static MenuModel fromActions(const QList<QAction *> &actions);
     // The key equivalent and modifier mask of a Qt shortcut (its first key combination).
     static std::pair<QString, quint64> keyEquivalent(const QKeySequence &shortcut);
-
-    // The application's main menu: the main window's menu bar, which the application names once
-    // it exists (not owned; forgotten when it is destroyed). Empty while there is none.
-    static void setMainMenu(QMenuBar *menuBar);
-    static MenuModel mainMenu();
 };

@@ -61,13 +61,13 @@ quint64 Shortcut::modifierFlags(Qt::KeyboardModifiers modifiers) {
     return flags;
 }
 
-Shortcut Shortcut::shortcutWithEvent(const QKeyEvent &event) {
+Shortcut Shortcut::shortcutWithEvent(const QKeyEvent &event, const KeyboardLayout &layout) {
     std::optional<quint64> keyCode;
     if (event.nativeScanCode() != 0) {
         keyCode = KeyCodes::virtualKeyCode(event.nativeScanCode());
     } else if (const auto keysym = KeyboardLayout::keysymForQtKey(
                    event.key(), event.modifiers().testFlag(Qt::KeypadModifier))) {
-        const auto xkbKeyCode = KeyboardLayout::current().xkbKeyCode(*keysym);
+        const auto xkbKeyCode = layout.xkbKeyCode(*keysym);
         keyCode = xkbKeyCode ? KeyCodes::virtualKeyCode(*xkbKeyCode) : std::nullopt;
     }
     quint64 flags = modifierFlags(event.modifiers());

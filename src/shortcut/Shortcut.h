@@ -24,8 +24,8 @@ struct ShortcutError {
 // bits are ever kept. A plain value: it registers nothing and reads no settings. It has no
 // equality of its own; the same shortcut is recognised by its description().
 //
-// Names follow the current keyboard layout, read afresh on each call; tests and callers that
-// already hold a layout pass it instead.
+// Names follow the keyboard layout the caller passes (KeyboardLayout::current() for the user's):
+// the value reads nothing itself.
 class Shortcut {
 public:
     static constexpr quint64 NSNotFound = 0x7FFFFFFFFFFFFFFF; // no key
@@ -39,10 +39,10 @@ public:
     Shortcut(quint64 keyCode, quint64 modifierFlags);
     static Shortcut shortcutWithKeyCode(quint64 keyCode, quint64 modifierFlags);
     // A key press or release. The key is the event's native scan code (the XKB key code);
-    // events without one (synthesised ones) are looked up by their Qt key in the current layout.
+    // events without one (synthesised ones) are looked up by their Qt key in `layout`.
     // A key without virtual key code (Print, media keys) gives NSNotFound. A modifier key's own
     // event carries the modifiers as they are after it.
-    static Shortcut shortcutWithEvent(const QKeyEvent &event);
+    static Shortcut shortcutWithEvent(const QKeyEvent &event, const KeyboardLayout &layout);
     // The Shift / Control / Option / Command bits of Qt modifiers; Keypad gives
     // NSNumericPadKeyMask.
     static quint64 modifierFlags(Qt::KeyboardModifiers modifiers);
@@ -64,7 +64,7 @@ public:
     quint32 carbonFlags() const;
 
     // Command-W and Command-Q (by the letter the layout types): the recorder lets them through.
-    bool shouldBypass(const KeyboardLayout &layout = KeyboardLayout::current()) const;
+    bool shouldBypass(const KeyboardLayout &layout) const;
     // Whether the combination may serve as a global shortcut: a function key alone, anything with
     // Command or Control, Option(-Shift) with Space or Escape.
     bool isValid() const;
@@ -74,19 +74,18 @@ public:
 
     // The key's name: a glyph or fixed text for special keys, else the upper-cased character the
     // layout types without modifiers; empty for no key or a key that types nothing printable.
-    QString keyCodeString(const KeyboardLayout &layout = KeyboardLayout::current()) const;
+    QString keyCodeString(const KeyboardLayout &layout) const;
     // ⌃⌥⇧⌘, those present, in that order.
     QString modifierFlagsString() const;
     // The modifiers and the key name, e.g. ⌘F2: what the user sees.
-    QString description(const KeyboardLayout &layout = KeyboardLayout::current()) const;
+    QString description(const KeyboardLayout &layout) const;
     // The key as a menu writes it: the lower-cased name when it is one character, else " " for
     // Space, a private-use character for F1–F19, or empty.
-    QString
-    keyCodeStringForKeyEquivalent(const KeyboardLayout &layout = KeyboardLayout::current()) const;
+    QString keyCodeStringForKeyEquivalent(const KeyboardLayout &layout) const;
 
-    // Whether the desktop (SymbolicHotKeys) or the application's main menu (MenuModel) already
-    // uses the combination. When it does and `error` is given, `error` says which.
-    bool isTakenError(ShortcutError *error = nullptr) const;
+    // Whether the desktop's own shortcuts (SymbolicHotKeys) or the application's main menu already
+    // use the combination. When one does and `error` is given, `error` says which. The caller
+    // gathers both sources: the value reads nothing itself.
     bool isTakenError(ShortcutError *error, const QList<SymbolicHotKey> &systemHotKeys,
                       const MenuModel &mainMenu, const KeyboardLayout &layout) const;
     // Whether an item of `menu` or of its submenus, depth first, has the key equivalent with the

@@ -12,12 +12,6 @@ ShortcutError conflictError(const QString &message) {
 
 } // namespace
 
-bool Shortcut::isTakenError(ShortcutError *error) const {
-    const KeyboardLayout layout = KeyboardLayout::current();
-    return isTakenError(error, SymbolicHotKeys::copySymbolicHotKeys(layout), MenuModel::mainMenu(),
-                        layout);
-}
-
 bool Shortcut::isTakenError(ShortcutError *error, const QList<SymbolicHotKey> &systemHotKeys,
                             const MenuModel &mainMenu, const KeyboardLayout &layout) const {
     // A desktop shortcut counts whether or not it is switched on, but only with exactly the same

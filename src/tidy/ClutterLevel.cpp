@@ -1,12 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClutterLevel.h"
 
-#include "ItemFilter.h"
-#include "LevelIndicatorWidget.h"
 #include "Log.h"
-#include "StandardFolders.h"
-
-#include <QLabel>
 
 ClutterLevel ClutterLevel::forItemCount(quint64 count) {
     // Three independent tests on the same count: from 60 on, both of the last two log.
@@ -22,20 +17,4 @@ ClutterLevel ClutterLevel::forItemCount(quint64 count) {
         level = {3.0, QStringLiteral("Cleaning is Critical!")};
     }
     return level;
-}
-
-void showClutterLevel(const ClutterLevel &level, LevelIndicatorWidget *indicator, QLabel *label) {
-    if (indicator) {
-        indicator->setWarningValue(2.0);
-        indicator->setCriticalValue(3.0);
-        indicator->setDoubleValue(level.value);
-    }
-    if (label)
-        label->setText(level.sentence);
-}
-
-void updateClutterLevel(const ItemFilter &filter, LevelIndicatorWidget *indicator, QLabel *label,
-                        const std::optional<QVariant> &exceptionsToLog) {
-    const auto items = filter.cleanableItemsInFolder(StandardFolders::desktop(), exceptionsToLog);
-    showClutterLevel(ClutterLevel::forItemCount(quint64(items.size())), indicator, label);
 }

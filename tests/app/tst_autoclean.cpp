@@ -2,11 +2,11 @@
 // The running program's Desktop watcher: every change runs the automatic clean and then the
 // clutter level, with the real watcher thread, real files and the real settings file.
 #include "Alerts.h"
+#include "AppSettingsKeys.h"
 #include "Bundle.h"
 #include "Log.h"
 #include "MonthFolder.h"
 #include "ProgramFixture.h"
-#include "SettingsKeys.h"
 #include "TestHome.h"
 #include "UserNotifications.h"
 

@@ -2,10 +2,11 @@
 // Start-up as a person meets it: the first start, later starts, new versions, the settings
 // controls, and the images chosen for the toolkit generation.
 #include "Alerts.h"
+#include "AppSettingsKeys.h"
 #include "Bundle.h"
+#include "BundleImages.h"
 #include "Log.h"
 #include "ProgramFixture.h"
-#include "SettingsKeys.h"
 #include "StartupVersions.h"
 #include "SystemGeneration.h"
 #include "TestHome.h"

@@ -115,25 +115,6 @@ private slots:
         QFETCH(QString, message);
         QCOMPARE(takenBy(Shortcut(keyCode, flags), systemHotKeys, menu, us), message);
     }
-
-    void mainMenu() {
-        qputenv("XDG_CURRENT_DESKTOP", "none");
-        const Shortcut commandW(13, Command);
-        QVERIFY(!commandW.isTakenError());
-        MenuModel::setMainMenu(&menuBar);
-        ShortcutError error;
-        QVERIFY(commandW.isTakenError(&error));
-        QCOMPARE(error.localizedDescription, menuMessage("Close"));
-        {
-            QMenuBar later;
-            addItem(later.addMenu(QStringLiteral("View")), QStringLiteral("Hide"),
-                    Qt::META | Qt::Key_H);
-            MenuModel::setMainMenu(&later);
-            QVERIFY(Shortcut(4, Command).isTakenError());
-            QVERIFY(!commandW.isTakenError());
-        }
-        QVERIFY(!Shortcut(4, Command).isTakenError()); // the destroyed menu bar is forgotten
-    }
 };
 
 QTEST_MAIN(TestShortcutConflicts)

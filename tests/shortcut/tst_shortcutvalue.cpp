@@ -103,7 +103,7 @@ private slots:
         QFETCH(quint64, flags);
         const QKeyEvent event(press ? QEvent::KeyPress : QEvent::KeyRelease, key, modifiers,
                               scanCode, 0, 0);
-        const Shortcut shortcut = Shortcut::shortcutWithEvent(event);
+        const Shortcut shortcut = Shortcut::shortcutWithEvent(event, KeyboardLayout::current());
         QCOMPARE(shortcut.keyCode(), keyCode);
         QCOMPARE(shortcut.modifierFlags(), flags);
     }

@@ -2,7 +2,6 @@
 #include "Bundle.h"
 
 #include <QCoreApplication>
-#include <QFile>
 
 QString Bundle::version() {
     return QStringLiteral(QUILLMERE_VERSION);
@@ -10,9 +9,4 @@ QString Bundle::version() {
 
 QString Bundle::bundlePath() {
     return QCoreApplication::applicationFilePath();
-}
-
-QIcon Bundle::imageNamed(const QString &name) {
-    const QString path = QStringLiteral(":/images/%1.png").arg(name);
-    return QFile::exists(path) ? QIcon(path) : QIcon();
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The clutter level of a real Desktop (skipped names never raise it): log, sentence, colours.
 #include "ClutterLevel.h"
+#include "ClutterLevelView.h"
 #include "ExceptedNames.h"
 #include "ExceptionsTestSupport.h"
 #include "ItemFilter.h"

@@ -1,18 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QString>
+#include "SettingsKeys.h"
 
-// Every key of the settings store, in one place. No key has a default: each is absent until
-// written, and each reader applies its own rule for an absent value (noted beside the key).
+// The settings keys of the program's shell: its mode, start-up bookkeeping, shortcuts, updates.
+// Together with the tidying's keys (SettingsKeys.h) they are every key of the settings store.
+// No key has a default: each is absent until written.
 namespace SettingsKeys {
 inline const QString AppShouldRunInMenuBar = QStringLiteral("AppShouldRunInMenuBar");   // NO: Dock
 inline const QString CheckforUpdatesStartUp = QStringLiteral("CheckforUpdatesStartUp"); // NO
-inline const QString CleanPath = QStringLiteral("CleanPath"); // set to Documents at first start
-inline const QString AutoClean = QStringLiteral("AutoClean"); // NO
-// The threshold field's text, kept between runs (absent: an empty field).
-inline const QString AutoCleanThreshold = QStringLiteral("AutoCleanThreshold");
-inline const QString ExceptionsObjects = QStringLiteral("ExceptionsObjects"); // archive of names
 inline const QString prevStartupVersions = QStringLiteral("prevStartupVersions");
 inline const QString annotationKey = QStringLiteral("annotationKey");
 inline const QString remove = QStringLiteral("remove");

@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "ClutterLevel.h"
+
+#include <QVariant>
+#include <optional>
+
+class ItemFilter;
+class LevelIndicatorWidget;
+class QLabel;
+
+// Shows `level` on the indicator (warning at 2, critical at 3) and its sentence on the label.
+void showClutterLevel(const ClutterLevel &level, LevelIndicatorWidget *indicator, QLabel *label);
+
+// Recounts the Desktop through `filter` and shows the result; `exceptionsToLog` as for the
+// filter.
+void updateClutterLevel(const ItemFilter &filter, LevelIndicatorWidget *indicator, QLabel *label,
+                        const std::optional<QVariant> &exceptionsToLog);
