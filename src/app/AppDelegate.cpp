@@ -157,7 +157,8 @@ void AppDelegate::chooseImagesForGeneration() {
 void AppDelegate::applicationDidFinishLaunching() {
     applyStartupMode();
 
-    exceptions_->setTableView(ui_.tableView);
+    ui_.tableView->setModel(&exceptions_->model());
+    exceptions_->setSelectionModel(ui_.tableView->selectionModel());
     exceptions_->load();
     // The global shortcuts register here once the hot-key service is part of the program.
     QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);

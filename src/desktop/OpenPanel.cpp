@@ -32,6 +32,9 @@ void OpenPanel::beginForChosenPath(const OpenPanelOptions &options, QObject *con
     });
 }
 
+FileDialogOpenPanel::FileDialogOpenPanel(QWidget *parent)
+    : parent_(parent) {}
+
 void FileDialogOpenPanel::begin(const OpenPanelOptions &options, Completion completion) {
     auto *dialog = new FileOrFolderDialog(parent_, options.title, options.directory);
     dialog->setAttribute(Qt::WA_DeleteOnClose);

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QObject>
 #include <QPointer>
 #include <QString>
-#include <QWidget>
 #include <functional>
+
+class QWidget;
 
 struct OpenPanelOptions {
     QString title;     // empty: the chooser's own
@@ -37,8 +39,7 @@ public:
 // and folders together), modeless, deleted once it is closed.
 class FileDialogOpenPanel : public OpenPanel {
 public:
-    explicit FileDialogOpenPanel(QWidget *parent = nullptr)
-        : parent_(parent) {}
+    explicit FileDialogOpenPanel(QWidget *parent = nullptr);
     void begin(const OpenPanelOptions &options, Completion completion) override;
 
 private:

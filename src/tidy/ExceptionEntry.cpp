@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ExceptionEntry.h"
 
+#include "Workspace.h"
+
 #include <QBuffer>
-#include <QFileIconProvider>
 #include <QFileInfo>
 #include <QPixmap>
 
@@ -21,7 +22,7 @@ ExceptionEntry ExceptionEntry::forItemAtPath(const QString &path) {
     ExceptionEntry entry;
     const QFileInfo info(path);
     entry.name = deletingPathExtension(info.fileName());
-    const QPixmap pixmap = QFileIconProvider().icon(info).pixmap(iconSize, iconSize);
+    const QPixmap pixmap = Workspace::iconForFile(path).pixmap(iconSize, iconSize);
     if (!pixmap.isNull()) {
         QBuffer buffer(&entry.image);
         buffer.open(QIODevice::WriteOnly);

@@ -15,7 +15,7 @@ struct ExceptionEntry {
     QByteArray image; // PNG; empty when the desktop gave no icon
 
     // The row for the item at `path`: "notes.txt" → "notes", "Projects" → "Projects", with the
-    // icon the desktop shows for it. Needs a QGuiApplication.
+    // icon the desktop shows for it. Needs a QApplication.
     static ExceptionEntry forItemAtPath(const QString &path);
 
     // The stored dictionary, and back. Not a dictionary or no string "name": none. An "image"

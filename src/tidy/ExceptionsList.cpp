@@ -9,7 +9,6 @@
 #include "UserDefaults.h"
 
 #include <QFileInfo>
-#include <QItemSelectionModel>
 #include <QUrl>
 
 ExceptionsList::ExceptionsList(UserDefaults &defaults, OpenPanel &panel, QString filePath,
@@ -21,13 +20,11 @@ ExceptionsList::ExceptionsList(UserDefaults &defaults, OpenPanel &panel, QString
 
 ExceptionsList::~ExceptionsList() = default;
 
-void ExceptionsList::setTableView(QAbstractItemView *tableView) {
-    tableView_ = tableView;
-    if (!tableView)
-        return;
-    tableView->setModel(&model_);
-    connect(tableView->selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            &ExceptionsList::tableViewSelectionDidChange);
+void ExceptionsList::setSelectionModel(QItemSelectionModel *selection) {
+    selection_ = selection;
+    if (selection)
+        connect(selection, &QItemSelectionModel::selectionChanged, this,
+                &ExceptionsList::tableViewSelectionDidChange);
 }
 
 void ExceptionsList::load() {
@@ -109,9 +106,9 @@ void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
 
 std::set<int> ExceptionsList::selectedRowIndexes() const {
     std::set<int> rows;
-    if (!tableView_ || !tableView_->selectionModel())
+    if (!selection_)
         return rows;
-    for (const QModelIndex &index : tableView_->selectionModel()->selectedRows())
+    for (const QModelIndex &index : selection_->selectedRows())
         rows.insert(index.row());
     return rows;
 }
@@ -121,7 +118,7 @@ void ExceptionsList::tableViewSelectionDidChange() {
     long selectedRow = -1;
     const std::set<int> rows = selectedRowIndexes();
     if (!rows.empty()) {
-        const int current = tableView_->selectionModel()->currentIndex().row();
+        const int current = selection_->currentIndex().row();
         selectedRow = rows.count(current) ? current : *rows.rbegin();
     }
     NSLog(QString::number(selectedRow));

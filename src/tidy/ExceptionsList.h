@@ -5,7 +5,7 @@
 #include "ExceptionsTableModel.h"
 #include "SaveDataQueue.h"
 
-#include <QAbstractItemView>
+#include <QItemSelectionModel>
 #include <QObject>
 #include <QPointer>
 #include <set>
@@ -26,9 +26,9 @@ public:
     ~ExceptionsList() override; // waits for the saves still running
 
     ExceptionsTableModel &model() { return model_; }
-    // The table showing the rows: it gets the model, its selection is what a remove removes,
-    // and each change of its selection is logged. Held weakly.
-    void setTableView(QAbstractItemView *tableView);
+    // The selection of the table that shows model(): what a remove removes; each change of it
+    // is logged. Held weakly.
+    void setSelectionModel(QItemSelectionModel *selection);
 
     // Start-up: the rows stored in the exceptions file replace any rows there were.
     void load();
@@ -56,7 +56,7 @@ private:
     UserDefaults &defaults_;
     OpenPanel &panel_;
     ExceptionsTableModel model_;
-    QPointer<QAbstractItemView> tableView_;
+    QPointer<QItemSelectionModel> selection_;
     bool loaded_ = false;
     SaveDataQueue saves_; // last member: the first to go, joining the saves still running
 };

@@ -28,7 +28,8 @@ class TestExceptions : public QObject {
         list.reset();
         defaults = std::make_unique<UserDefaults>(UserDefaults::standardFilePath());
         list = std::make_unique<ExceptionsList>(*defaults, panel);
-        list->setTableView(&table);
+        table.setModel(&list->model());
+        list->setSelectionModel(table.selectionModel());
         list->load();
     }
     // The "+" segment, then the chooser ended with `result`.

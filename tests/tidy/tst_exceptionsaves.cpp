@@ -43,7 +43,8 @@ private slots:
         QList<ExceptionEntry> lastRows;
         {
             ExceptionsList list(defaults, panel);
-            list.setTableView(&table);
+            table.setModel(&list.model());
+            list.setSelectionModel(table.selectionModel());
             list.load();
             const auto add = [&](int count) {
                 for (int i = 0; i < count; ++i) {
