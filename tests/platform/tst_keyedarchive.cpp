@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(decoded->metaType(), expected.metaType());
     }
 
-    void readsArchivesFromMacOS_data() {
+    void readsArchivesWrittenElsewhere_data() {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QVariant>("expected");
         const QVariant array = QVariantList{"report.pdf", "Notes", QVariant()};
@@ -138,7 +138,7 @@ private slots:
         QTest::newRow("mutable data") << "mutable_data" << QVariant(QByteArray("abc"));
         QTest::newRow("XML shortcut") << "xml_shortcut" << cmdF1;
     }
-    void readsArchivesFromMacOS() {
+    void readsArchivesWrittenElsewhere() {
         QFETCH(QString, fixture);
         QFETCH(QVariant, expected);
         const auto decoded =

@@ -90,7 +90,7 @@ private slots:
         QVERIFY(log_.isEmpty());
     }
 
-    // An XML file as the Mac version leaves it, read through each typed accessor.
+    // A settings file in the XML form, read through each typed accessor.
     void typedReadsOfXml() {
         TestHome home;
         TestHome::writeFile(home.settingsFile(),
