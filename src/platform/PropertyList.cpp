@@ -283,9 +283,9 @@ private:
 
     // The value of a scalar element; invalid when its text does not fit its type.
     static QVariant scalar(const QString &name, const QString &text) {
-        const QByteArray trimmed = text.trimmed().toLatin1();
         if (name == QLatin1String("string"))
             return text;
+        const QByteArray trimmed = text.trimmed().toLatin1(); // other characters become '?'
         if (name == QLatin1String("true") || name == QLatin1String("false"))
             return trimmed.isEmpty() ? QVariant(name == QLatin1String("true")) : QVariant();
         if (name == QLatin1String("integer"))
