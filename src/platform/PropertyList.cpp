@@ -2,7 +2,6 @@
 #include "PropertyList.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <algorithm>
 #include <charconv>
@@ -296,14 +295,12 @@ private:
             const auto [end, ec] = std::from_chars(begin, trimmed.constEnd(), value);
             return ec == std::errc() && end == trimmed.constEnd() ? QVariant(value) : QVariant();
         }
-        if (name == QLatin1String("date")) {
-            static const QRegularExpression form(
-                QStringLiteral(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ$)"));
+        if (name == QLatin1String("date")) { // in UTC, within the binary form's 32-bit seconds
             const QDateTime date = QDateTime::fromString(QString::fromLatin1(trimmed), Qt::ISODate);
-            const qint64 sinceEpoch = date.isValid() ? appleEpoch().secsTo(date) : 0;
-            const bool fits = sinceEpoch >= INT32_MIN && sinceEpoch <= INT32_MAX; // as written
-            return date.isValid() && fits && form.match(QLatin1String(trimmed)).hasMatch()
-                       ? QVariant(date.toUTC())
+            const qint64 seconds = appleEpoch().secsTo(date);
+            return trimmed.endsWith('Z') && date.isValid() && seconds >= INT32_MIN &&
+                           seconds <= INT32_MAX
+                       ? QVariant(date)
                        : QVariant();
         }
         if (name == QLatin1String("data")) {
