@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Alerts.h"
 #include "FileManager.h"
 
 #include <QByteArray>
@@ -48,12 +49,34 @@ private:
     QTemporaryDir dir_;
 };
 
+// A clean that raises an alert did not do the work being measured (and a benchmark has no
+// window to show it in): say what it was and stop.
+inline void stopOnAlerts() {
+    Alerts::setPresenterForTesting([](const Alert &alert) {
+        std::fprintf(stderr, "stopped by an alert: %s %s\n", qPrintable(alert.title),
+                     qPrintable(alert.message));
+        std::exit(1);
+        return 0;
+    });
+}
+
 inline QByteArray native(const QString &path) {
     return QFile::encodeName(path);
 }
 
+// The most any benchmark creates; a request beyond it is a fault (a size read from a dead
+// temporary once asked for 248 million files), so the benchmark stops before it fills the disk.
+constexpr int kMaxFiles = 100000;
+constexpr qint64 kMaxBytes = qint64(1) << 30;
+
 // `count` files named "item-N" in `folder`, each `size` bytes.
 inline void makeFiles(const QByteArray &folder, int count, qsizetype size = 0) {
+    if (count < 0 || count > kMaxFiles || size < 0 || qint64(count) * size > kMaxBytes) {
+        std::fprintf(stderr, "refusing to create %d files of %lld bytes (at most %d, %lld bytes)\n",
+                     count, static_cast<long long>(size), kMaxFiles,
+                     static_cast<long long>(kMaxBytes));
+        std::exit(1);
+    }
     const QByteArray data(size, 'q');
     for (int i = 0; i < count; ++i) {
         const QByteArray path = folder + "/item-" + QByteArray::number(i);

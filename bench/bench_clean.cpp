@@ -9,11 +9,13 @@
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
+#include <array>
 #include <cstdio>
 
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     setLogSink([](const QString &) {}); // formatted as usual, written nowhere
+    bench::stopOnAlerts();
     const bool small = bench::smallSizes(argc, argv);
     bench::Home home(QDir::tempPath());
     const QByteArray desktop = bench::native(home.desktop());
@@ -24,8 +26,9 @@ int main(int argc, char **argv) {
                                    return QString();
                                }});
 
-    for (const int count : small ? std::initializer_list<int>{1000, 10000}
-                                 : std::initializer_list<int>{10000, 100000}) {
+    // Arrays held by value: a list chosen by ?: would point into temporaries gone by the loop.
+    const std::array<int, 2> counts = small ? std::array{1000, 10000} : std::array{10000, 100000};
+    for (const int count : counts) {
         std::printf("clean of %d Desktop items, one file system (%s)\n", count,
                     home.path().toLocal8Bit().constData());
         bench::makeFiles(desktop, count);

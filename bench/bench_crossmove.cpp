@@ -15,6 +15,7 @@
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     setLogSink([](const QString &) {});
+    bench::stopOnAlerts();
     const int count = bench::smallSizes(argc, argv) ? 64 : 1000;
     const qsizetype size = 1 << 20;
     bench::Home home(QStringLiteral("/dev/shm"));

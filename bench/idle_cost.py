@@ -14,16 +14,25 @@ import time
 
 
 def sample(pid):
+    """The process's CPU time, and each of its threads' context switches by thread id."""
     with open(f"/proc/{pid}/stat") as f:
         fields = f.read().rsplit(")", 1)[1].split()
     cpu = (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-    switches = 0
-    for task in os.listdir(f"/proc/{pid}/task"):  # every thread's wake-ups
-        with open(f"/proc/{pid}/task/{task}/status") as f:
-            for line in f:
-                if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
-                    switches += int(line.split()[1])
+    switches = {}
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/status") as f:
+                switches[task] = sum(int(line.split()[1]) for line in f if line.startswith(
+                    ("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")))
+        except FileNotFoundError:  # the thread ended while the folder was read
+            pass
     return cpu, switches
+
+
+def wakeups(before, after):
+    """Context switches between two samples, of the threads alive at both: summing each
+    sample's threads, a thread that ended in between would take away its earlier count."""
+    return sum(after[task] - before[task] for task in before.keys() & after.keys())
 
 
 def main():
@@ -53,8 +62,10 @@ def main():
             program.wait()
             idle.wait()
     print(f"idle for {seconds:.0f} s")
-    print(f"  {'sleep (baseline)':20} cpu {icpu1 - icpu0:6.3f} s  wake-ups {(isw1 - isw0) / seconds:6.2f}/s")
-    print(f"  {'Quillmere':20} cpu {cpu1 - cpu0:6.3f} s  wake-ups {(sw1 - sw0) / seconds:6.2f}/s")
+    print(f"  {'sleep (baseline)':20} cpu {icpu1 - icpu0:6.3f} s  "
+          f"wake-ups {wakeups(isw0, isw1) / seconds:6.2f}/s")
+    print(f"  {'Quillmere':20} cpu {cpu1 - cpu0:6.3f} s  "
+          f"wake-ups {wakeups(sw0, sw1) / seconds:6.2f}/s")
     print("  (the Desktop watcher waits at most one second at a time)")
 
 

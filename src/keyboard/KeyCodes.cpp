@@ -12,7 +12,7 @@ struct Row {
     quint32 xkbKeyCode;
 };
 
-// One row per virtual key code. Where a Mac key has no PC twin, the nearest PC key stands in:
+// One row per virtual key code. Where a key has no PC twin, the nearest PC key stands in:
 // Help is the PC Insert key, keypad Clear is Num Lock, JIS keypad comma is KP_Separator (129),
 // 0x6E is the Menu key. Function (472) is above 255, so core X11 never delivers it.
 constexpr std::array rows = std::to_array<Row>({
@@ -139,7 +139,7 @@ constexpr std::array rows = std::to_array<Row>({
 });
 
 // XKB keys that map onto a virtual key code already taken by the PC key above: a keyboard with
-// a real Help key sends 146, which macOS also reports as Help.
+// a real Help key sends 146, which is Help too.
 constexpr std::array extraRows = std::to_array<Row>({
     {114, 146}, // Help
 });

@@ -4,7 +4,7 @@
 #include <QtGlobal>
 #include <optional>
 
-// Shortcuts keep the macOS virtual key codes (kVK_*), which name a key by its place on the
+// Shortcuts keep virtual key codes (kVK_*), which name a key by its place on the
 // keyboard whatever the layout, so stored shortcuts read the same everywhere. X11 and xkbcommon
 // number the same keys by XKB key code (evdev code + 8). This table maps between the two.
 // It knows nothing of layouts or characters: that is KeyboardLayout.

@@ -290,7 +290,7 @@ private:
             return value;
         }
         // Any other class: its integer fields. Fields of other kinds are not Quillmere's and are
-        // left undecoded (a macOS image inside an exceptions entry, for instance).
+        // left undecoded (an image inside an exceptions entry, for instance).
         ArchivedObject object{name, *classes, {}};
         for (auto it = instance.cbegin(); it != instance.cend(); ++it)
             if (it.key() != kClass && it.value().typeId() == QMetaType::LongLong)

@@ -30,8 +30,9 @@ struct ArchivedObject {
 };
 Q_DECLARE_METATYPE(ArchivedObject)
 
-// Keyed archives in the NSKeyedArchiver structure, in a binary property list, so that archives
-// written on macOS read here and ours read there. Root values are QVariants of: a null QVariant
+// Keyed archives in the NSKeyedArchiver structure, in a binary property list, so that any
+// archive of that structure reads here and ours read anywhere. Root values are QVariants of: a null
+// QVariant
 // ($null), QString, bool, qint64 (any integer), double, QByteArray (data), QVariantList
 // (NS.objects), QVariantMap (NS.keys / NS.objects, string keys), ArchivedObject. Strings and
 // data also decode from their object forms (NSMutableString "NS.string", NSMutableData

@@ -2,28 +2,27 @@
 #include "PropertyList.h"
 
 #include <QDateTime>
-#include <QRegularExpression>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <charconv>
 #include <cstdlib>
 #include <memory>
 #include <plist/plist.h>
-#include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 namespace {
 
-// libplist parses recursively and copies an object once for every reference to it, so a few
-// hundred hostile bytes could exhaust the stack or the memory. These bounds are far above any
-// settings file or archive Quillmere meets.
+// libplist 2.2 decodes recursively, copies an object once for every reference to it, and frees
+// recursively, so a few hundred hostile bytes could exhaust the stack, the memory or the time.
+// These bounds are far above any settings file or archive Quillmere meets.
 constexpr int kMaxDepth = 256;
 constexpr quint64 kMaxObjects = quint64(1) << 18; // after shared references are expanded
 constexpr qsizetype kMaxBytes = qsizetype(64) << 20;
 
-bool fail(QString *error, const QString &why) {
+bool fail(QString *error, const QString &text) {
     if (error)
-        *error = why;
+        *error = text;
     return false;
 }
 
@@ -32,380 +31,126 @@ struct NodeFree {
 };
 using Node = std::unique_ptr<void, NodeFree>;
 
-quint64 readBigEndian(const uchar *p, int size) {
+const QDateTime &appleEpoch() {
+    static const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
+    return epoch;
+}
+
+quint64 bigEndian(const uchar *p, int size) {
     quint64 value = 0;
     for (int i = 0; i < size; ++i)
         value = (value << 8) | p[i];
     return value;
 }
 
-// Walks the object graph of a binary property list the way libplist will, without recursion,
-// and rejects it before libplist sees it when it is malformed, cyclic, nested too deeply or
-// expands to too many objects. Scalars are left to libplist, which checks their bounds.
-class BinaryCheck {
-public:
-    explicit BinaryCheck(const QByteArray &bytes)
-        : data_(reinterpret_cast<const uchar *>(bytes.constData()))
-        , size_(static_cast<quint64>(bytes.size())) {}
+// Walks a binary property list's references the way libplist will expand them, without
+// recursion and before libplist sees the bytes. Every visit counts, so a shared object counts
+// once per reference and a cycle ends at the depth bound; the walk itself stops after
+// kMaxObjects visits. Scalars are left to libplist, which checks their bounds, except
+// dictionary keys: libplist 2.2 asserts when it hands out a key holding a NUL character.
+bool checkBinary(const QByteArray &bytes, QString *error) {
+    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
+    const auto size = static_cast<quint64>(bytes.size());
+    const auto damaged = [error] {
+        return fail(error, QStringLiteral("the binary property list is damaged"));
+    };
+    if (size < 8 + 32)
+        return damaged();
+    const uchar *trailer = data + size - 32;
+    const int offsetSize = trailer[6], refSize = trailer[7];
+    const quint64 count = bigEndian(trailer + 8, 8), top = bigEndian(trailer + 16, 8);
+    const quint64 table = bigEndian(trailer + 24, 8); // the offset table; objects lie before it
+    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || top >= count ||
+        table < 8 || table >= size - 32 || count > (size - 32 - table) / quint64(offsetSize))
+        return damaged();
 
-    bool run(QString *error) {
-        if (size_ < 8 + 32)
-            return fail(error, QStringLiteral("the binary property list is truncated"));
-        const uchar *trailer = data_ + size_ - 32;
-        offsetSize_ = trailer[6];
-        refSize_ = trailer[7];
-        count_ = readBigEndian(trailer + 8, 8);
-        const quint64 top = readBigEndian(trailer + 16, 8);
-        tableOffset_ = readBigEndian(trailer + 24, 8);
-        if (offsetSize_ < 1 || offsetSize_ > 8 || refSize_ < 1 || refSize_ > 8 || count_ == 0 ||
-            top >= count_ || tableOffset_ < 8 || tableOffset_ >= size_ - 32 ||
-            count_ > (size_ - 32 - tableOffset_) / static_cast<quint64>(offsetSize_))
-            return fail(error, QStringLiteral("the binary property list has a damaged trailer"));
-        return walk(top, error);
-    }
-
-private:
     struct Frame {
-        quint64 index;
-        std::vector<quint64> children;
-        size_t next = 0;
-        quint64 objects = 1;
-        int depth = 1;
+        quint64 next; // where the container's next reference is
+        quint64 left; // references still to follow
+        quint64 keys; // of which the first ones are a dictionary's keys
     };
-    struct Done {
-        quint64 objects = 0;
-        int depth = 0;
-        bool finished = false;
-    };
-
-    // The objects that object `index` refers to (none for a scalar).
-    // Where object `index` starts, or 0 when the offset table points outside the objects.
-    quint64 offsetOf(quint64 index) const {
-        const quint64 offset = readBigEndian(
-            data_ + tableOffset_ + index * static_cast<quint64>(offsetSize_), offsetSize_);
-        return offset >= 8 && offset < tableOffset_ ? offset : 0;
-    }
-
-    // The length in the low nibble of an object's marker, or after it as an integer object;
-    // `pos` moves past it.
-    bool readCount(quint64 offset, quint64 &count, quint64 &pos) const {
-        count = data_[offset] & 0xF;
-        pos = offset + 1;
-        if (count != 0xF)
-            return true;
-        if (pos >= tableOffset_ || (data_[pos] >> 4) != 0x1 || (data_[pos] & 0xF) > 3)
-            return false;
-        const int width = 1 << (data_[pos] & 0xF);
-        ++pos;
-        if (pos + static_cast<quint64>(width) > tableOffset_)
-            return false;
-        count = readBigEndian(data_ + pos, width);
-        pos += static_cast<quint64>(width);
-        return true;
-    }
-
-    // libplist aborts on a dictionary key holding a NUL character, so keys must be strings
-    // (ASCII or UTF-16) without one. Each key object is read once however often it is used.
-    bool isPlainKey(quint64 index) {
-        if (plainKeys_.count(index))
-            return true;
-        const quint64 offset = offsetOf(index);
-        quint64 count = 0, pos = 0;
-        const int type = offset ? data_[offset] >> 4 : 0;
-        if ((type != 0x5 && type != 0x6) || !readCount(offset, count, pos))
-            return false;
-        const quint64 unit = type == 0x6 ? 2 : 1;
-        if (count > (tableOffset_ - pos) / unit)
-            return false;
-        for (quint64 i = 0; i < count; ++i) {
-            const uchar *c = data_ + pos + i * unit;
-            if (c[0] == 0 && (unit == 1 || c[1] == 0))
-                return false;
-        }
-        plainKeys_.insert(index);
-        return true;
-    }
-
-    // The objects that object `index` refers to (none for a scalar).
-    bool children(quint64 index, std::vector<quint64> &out) {
-        const quint64 offset = offsetOf(index);
-        if (!offset)
-            return false;
-        const int type = data_[offset] >> 4;
-        if (type != 0xA && type != 0xC && type != 0xD) // array, set, dictionary
-            return true;
-        quint64 count = 0, pos = 0;
-        if (!readCount(offset, count, pos))
-            return false;
-        const quint64 refs = type == 0xD ? 2 : 1; // keys, then values
-        if (count > (tableOffset_ - pos) / (refs * static_cast<quint64>(refSize_)))
-            return false;
-        out.reserve(count * refs);
-        for (quint64 i = 0; i < count * refs; ++i) {
-            const quint64 ref =
-                readBigEndian(data_ + pos + i * static_cast<quint64>(refSize_), refSize_);
-            if (ref >= count_ || (type == 0xD && i < count && !isPlainKey(ref)))
-                return false;
-            out.push_back(ref);
-        }
-        return true;
-    }
-
-    bool enter(quint64 index, std::vector<Frame> &stack, QString *error) {
-        if (stack.size() >= static_cast<size_t>(kMaxDepth))
-            return fail(error, QStringLiteral("the property list is nested too deeply"));
-        Frame frame{index, {}};
-        if (!children(index, frame.children))
-            return fail(error, QStringLiteral("the binary property list has a damaged object"));
-        seen_[index] = Done{};
-        if (seen_.size() > kMaxObjects)
-            return fail(error, QStringLiteral("the property list holds too many objects"));
-        stack.push_back(std::move(frame));
-        return true;
-    }
-
-    static bool add(Frame &parent, const Done &child, QString *error) {
-        parent.objects += child.objects;
-        parent.depth = std::max(parent.depth, child.depth + 1);
-        if (parent.objects > kMaxObjects)
+    std::vector<Frame> stack;
+    std::unordered_set<quint64> plainKeys; // each key object is read once however often used
+    quint64 visits = 0;
+    const auto visit = [&](quint64 index, bool isKey) {
+        if (++visits > kMaxObjects)
             return fail(error, QStringLiteral("the property list expands to too many objects"));
-        if (parent.depth > kMaxDepth)
+        const quint64 at = bigEndian(data + table + index * quint64(offsetSize), offsetSize);
+        if (at < 8 || at >= table)
+            return damaged();
+        const int type = data[at] >> 4;
+        const bool container = type == 0xA || type == 0xC || type == 0xD; // array, set, dict
+        if (!container && !isKey)
+            return true;
+        // The length sits in the marker's low nibble, or after it as an integer object.
+        quint64 length = data[at] & 0xF, next = at + 1;
+        if (length == 0xF) {
+            if (next >= table || (data[next] >> 4) != 0x1 || (data[next] & 0xF) > 3)
+                return damaged();
+            const int width = 1 << (data[next] & 0xF);
+            if (next + 1 + quint64(width) > table)
+                return damaged();
+            length = bigEndian(data + next + 1, width);
+            next += 1 + quint64(width);
+        }
+        if (isKey) { // an ASCII or UTF-16 string without NUL
+            const quint64 unit = type == 0x6 ? 2 : 1;
+            if ((type != 0x5 && type != 0x6) || length > (table - next) / unit)
+                return damaged();
+            if (!plainKeys.insert(index).second)
+                return true;
+            for (quint64 i = 0; i < length; ++i)
+                if (data[next + i * unit] == 0 && data[next + i * unit + unit - 1] == 0)
+                    return fail(error, QStringLiteral("a dictionary key holds a NUL character"));
+            return true;
+        }
+        const quint64 perEntry = type == 0xD ? 2 : 1; // a dictionary's keys, then its values
+        if (length > (table - next) / (perEntry * quint64(refSize)))
+            return damaged();
+        if (stack.size() >= size_t(kMaxDepth))
             return fail(error, QStringLiteral("the property list is nested too deeply"));
+        stack.push_back({next, length * perEntry, type == 0xD ? length : 0});
         return true;
-    }
-
-    bool walk(quint64 top, QString *error) {
-        std::vector<Frame> stack;
-        if (!enter(top, stack, error))
-            return false;
-        while (!stack.empty()) {
-            Frame &frame = stack.back();
-            if (frame.next < frame.children.size()) {
-                const quint64 child = frame.children[frame.next++];
-                const auto it = seen_.find(child);
-                if (it == seen_.end()) {
-                    if (!enter(child, stack, error))
-                        return false;
-                } else if (!it->second.finished) {
-                    return fail(error, QStringLiteral("the property list refers to itself"));
-                } else if (!add(frame, it->second, error)) {
-                    return false;
-                }
-                continue;
-            }
-            const Done done{frame.objects, frame.depth, true};
-            seen_[frame.index] = done;
-            stack.pop_back();
-            if (!stack.empty() && !add(stack.back(), done, error))
-                return false;
-        }
-        return true;
-    }
-
-    const uchar *data_;
-    quint64 size_;
-    int offsetSize_ = 0;
-    int refSize_ = 0;
-    quint64 count_ = 0;
-    quint64 tableOffset_ = 0;
-    std::unordered_map<quint64, Done> seen_;
-    std::unordered_set<quint64> plainKeys_;
-};
-
-// libplist's XML reader takes <integer>abc</integer> for 0 and an unreadable date for 1970,
-// and frees what it built recursively. So the document is first checked here, with Qt's
-// well-formedness checks and entity limits: the plist grammar, the text of every value, the
-// nesting depth.
-class XmlCheck {
-public:
-    explicit XmlCheck(const QByteArray &bytes)
-        : xml_(bytes) {}
-
-    bool run(QString *error) {
-        bool sawPlist = false;
-        while (!xml_.atEnd() && ok_) {
-            switch (xml_.readNext()) {
-            case QXmlStreamReader::StartElement:
-                if (!sawPlist) {
-                    sawPlist = xml_.name() == QLatin1String("plist");
-                    if (!sawPlist)
-                        bad(QStringLiteral("the root element is not <plist>"));
-                    open_.push_back(Open{Plist});
-                } else {
-                    element();
-                }
-                break;
-            case QXmlStreamReader::EndElement:
-                if (!open_.empty()) {
-                    if (open_.back().awaitingValue)
-                        bad(QStringLiteral("a key without a value"));
-                    open_.pop_back();
-                    valueDone();
-                }
-                break;
-            case QXmlStreamReader::Characters:
-                if (!xml_.isWhitespace())
-                    bad(QStringLiteral("text outside a value"));
-                break;
-            default:
-                break;
-            }
-        }
-        if (ok_ && xml_.hasError())
-            bad(xml_.errorString());
-        if (ok_ && !sawPlist)
-            bad(QStringLiteral("no <plist> element"));
-        if (!ok_)
-            return fail(error, QStringLiteral("not a property list (%1 at line %2)")
-                                   .arg(why_)
-                                   .arg(xml_.lineNumber()));
-        return true;
-    }
-
-private:
-    enum Kind { Plist, Array, Dict };
-    struct Open {
-        Kind kind;
-        bool awaitingValue = false; // in a dictionary, after a key
-        int values = 0;
     };
-
-    void bad(const QString &why) {
-        if (ok_)
-            why_ = why;
-        ok_ = false;
-    }
-
-    void valueDone() {
-        if (open_.empty())
-            return;
-        Open &parent = open_.back();
-        parent.awaitingValue = false;
-        if (parent.kind == Plist && ++parent.values > 1)
-            bad(QStringLiteral("more than one value in <plist>"));
-    }
-
-    void element() {
-        if (open_.empty())
-            return bad(QStringLiteral("content after </plist>"));
-        const QStringView name = xml_.name();
-        Open &parent = open_.back();
-        if (name == QLatin1String("key")) {
-            if (parent.kind != Dict || parent.awaitingValue)
-                return bad(QStringLiteral("a <key> out of place"));
-            xml_.readElementText();
-            parent.awaitingValue = true;
-            return;
+    if (!visit(top, false))
+        return false;
+    while (!stack.empty()) {
+        Frame &frame = stack.back();
+        if (frame.left == 0) {
+            stack.pop_back();
+            continue;
         }
-        if (parent.kind == Dict && !parent.awaitingValue)
-            return bad(QStringLiteral("a dictionary value without a key"));
-        if (name == QLatin1String("array") || name == QLatin1String("dict")) {
-            if (open_.size() > static_cast<size_t>(kMaxDepth))
-                return bad(QStringLiteral("nested too deeply"));
-            open_.push_back(Open{name == QLatin1String("array") ? Array : Dict});
-            return;
-        }
-        static const QRegularExpression integer(
-            QStringLiteral(R"(^\s*([+-]?[0-9]+|0[xX][0-9a-fA-F]+)\s*$)"));
-        static const QRegularExpression real(
-            QStringLiteral(
-                R"(^\s*([+-]?([0-9]+\.?[0-9]*|\.[0-9]+)([eE][+-]?[0-9]+)?|nan|[+-]?inf(inity)?)\s*$)"),
-            QRegularExpression::CaseInsensitiveOption);
-        static const QRegularExpression date(
-            QStringLiteral(R"(^\s*[0-9]{4}-[0-9]{2}-[0-9]{2}T[0-9]{2}:[0-9]{2}:[0-9]{2}Z\s*$)"));
-        static const QRegularExpression data(QStringLiteral(R"(^[A-Za-z0-9+/=\s]*$)"));
-        static const QRegularExpression empty(QStringLiteral(R"(^\s*$)"));
-        const QRegularExpression *pattern = nullptr;
-        if (name == QLatin1String("integer"))
-            pattern = &integer;
-        else if (name == QLatin1String("real"))
-            pattern = &real;
-        else if (name == QLatin1String("date"))
-            pattern = &date;
-        else if (name == QLatin1String("data"))
-            pattern = &data;
-        else if (name == QLatin1String("true") || name == QLatin1String("false"))
-            pattern = &empty;
-        else if (name != QLatin1String("string"))
-            return bad(QStringLiteral("an unknown element <%1>").arg(name));
-        const QString elementName = name.toString();
-        const QString text = xml_.readElementText(); // also refuses child elements
-        if (xml_.hasError())
-            return bad(xml_.errorString());
-        if (pattern && !pattern->match(text).hasMatch())
-            return bad(QStringLiteral("<%1> holds \"%2\"").arg(elementName, text.left(40)));
-        valueDone();
+        const quint64 ref = bigEndian(data + frame.next, refSize);
+        const bool isKey = frame.keys > 0;
+        frame.next += quint64(refSize);
+        --frame.left;
+        frame.keys -= isKey ? 1 : 0;
+        if (ref >= count)
+            return damaged();
+        if (!visit(ref, isKey)) // may grow the stack: `frame` is not used after this
+            return false;
     }
-
-    QXmlStreamReader xml_;
-    std::vector<Open> open_;
-    bool ok_ = true;
-    QString why_;
-};
-
-const QDateTime &appleEpoch() {
-    static const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    return epoch;
+    return true;
 }
 
-QVariant fromNode(plist_t node, int depth, QString *error, bool *ok);
-
-QVariant fromContainer(plist_t node, int depth, QString *error, bool *ok) {
-    if (depth > kMaxDepth) {
-        *ok = fail(error, QStringLiteral("the property list is nested too deeply"));
-        return {};
-    }
-    if (plist_get_node_type(node) == PLIST_ARRAY) {
-        QVariantList list;
-        list.reserve(plist_array_get_size(node));
-        plist_array_iter it = nullptr;
-        plist_array_new_iter(node, &it);
-        plist_t item = nullptr;
-        for (plist_array_next_item(node, it, &item); item && *ok;
-             plist_array_next_item(node, it, &item))
-            list.append(fromNode(item, depth + 1, error, ok));
-        std::free(it);
-        return list;
-    }
-    QVariantMap map;
-    plist_dict_iter it = nullptr;
-    plist_dict_new_iter(node, &it);
-    for (;;) {
-        char *key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(node, it, &key, &value);
-        if (!value) {
-            std::free(key);
-            break;
-        }
-        map.insert(QString::fromUtf8(key), fromNode(value, depth + 1, error, ok));
-        std::free(key);
-        if (!*ok)
-            break;
-    }
-    std::free(it);
-    return map;
+// A scalar through one of libplist's getters.
+template <typename T> T scalarOf(plist_t node, void (*get)(plist_t, T *)) {
+    T value{};
+    get(node, &value);
+    return value;
 }
 
-QVariant fromNode(plist_t node, int depth, QString *error, bool *ok) {
+QVariant fromNode(plist_t node, bool *ok) {
     switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN: {
-        uint8_t value = 0;
-        plist_get_bool_val(node, &value);
-        return bool(value);
-    }
-    case PLIST_UINT: {
-        uint64_t value = 0;
-        plist_get_uint_val(node, &value);
-        return static_cast<qint64>(value); // the binary form keeps integers as signed 64 bits
-    }
-    case PLIST_REAL: {
-        double value = 0;
-        plist_get_real_val(node, &value);
-        return value;
-    }
-    case PLIST_STRING:
-    case PLIST_KEY: {
+    case PLIST_BOOLEAN:
+        return bool(scalarOf(node, plist_get_bool_val));
+    case PLIST_UINT: // the binary form keeps integers as signed 64 bits
+        return static_cast<qint64>(scalarOf(node, plist_get_uint_val));
+    case PLIST_REAL:
+        return scalarOf(node, plist_get_real_val);
+    case PLIST_UID:
+        return QVariant::fromValue(PlistUid{scalarOf(node, plist_get_uid_val)});
+    case PLIST_STRING: {
         uint64_t length = 0;
         const char *text = plist_get_string_ptr(node, &length);
         return text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString();
@@ -423,19 +168,168 @@ QVariant fromNode(plist_t node, int depth, QString *error, bool *ok) {
         const qint64 fraction = (sec < 0 ? -1 : 1) * qint64(usec / 1000);
         return appleEpoch().addMSecs(qint64(sec) * 1000 + fraction);
     }
-    case PLIST_UID: {
-        uint64_t value = 0;
-        plist_get_uid_val(node, &value);
-        return QVariant::fromValue(PlistUid{value});
+    case PLIST_ARRAY: {
+        QVariantList list;
+        for (uint32_t i = 0; i < plist_array_get_size(node) && *ok; ++i)
+            list.append(fromNode(plist_array_get_item(node, i), ok));
+        return list;
     }
-    case PLIST_ARRAY:
-    case PLIST_DICT:
-        return fromContainer(node, depth, error, ok);
+    case PLIST_DICT: {
+        QVariantMap map;
+        plist_dict_iter it = nullptr;
+        plist_dict_new_iter(node, &it);
+        char *key = nullptr;
+        plist_t value = nullptr;
+        for (plist_dict_next_item(node, it, &key, &value); value && *ok;
+             plist_dict_next_item(node, it, &key, &value)) {
+            map.insert(QString::fromUtf8(key), fromNode(value, ok));
+            std::free(key);
+            key = nullptr;
+        }
+        std::free(key);
+        std::free(it);
+        return map;
+    }
     default:
-        *ok = fail(error, QStringLiteral("the property list holds an object of unknown type"));
+        *ok = false;
         return {};
     }
 }
+
+// The XML form, read with Qt's stream reader (well-formedness, entity limits) straight into
+// values: libplist's XML reader takes <integer>abc</integer> for 0 and frees what it built
+// recursively, so it never sees outside XML. Recursion stops at kMaxDepth.
+class XmlReader {
+public:
+    explicit XmlReader(const QByteArray &bytes)
+        : xml_(bytes) {}
+
+    std::optional<QVariant> read(QString *error) {
+        QVariant root;
+        if (!nextElement() || xml_.name() != QLatin1String("plist"))
+            raise(QStringLiteral("no <plist> element"));
+        else if (!nextElement())
+            raise(QStringLiteral("no value in <plist>"));
+        else if (root = value(0); nextElement())
+            raise(QStringLiteral("more than one value in <plist>"));
+        while (!xml_.atEnd()) // what follows </plist> must be well formed too
+            xml_.readNext();
+        if (!xml_.hasError())
+            return root;
+        fail(error, QStringLiteral("not a property list (%1 at line %2)")
+                        .arg(xml_.errorString())
+                        .arg(xml_.lineNumber()));
+        return std::nullopt;
+    }
+
+private:
+    QVariant raise(const QString &why) {
+        if (!xml_.hasError())
+            xml_.raiseError(why);
+        return {};
+    }
+
+    // Moves to the next element inside the current one: false at the current one's end.
+    bool nextElement() {
+        while (!xml_.atEnd()) {
+            const auto token = xml_.readNext();
+            if (token == QXmlStreamReader::StartElement)
+                return true;
+            if (token == QXmlStreamReader::EndElement)
+                return false;
+            if (token == QXmlStreamReader::Characters && !xml_.isWhitespace())
+                raise(QStringLiteral("text outside a value"));
+        }
+        return false;
+    }
+
+    // The value of the element the reader stands on; reads through its end.
+    QVariant value(int depth) {
+        const QString name = xml_.name().toString();
+        if (++objects_ > kMaxObjects)
+            return raise(QStringLiteral("too many objects"));
+        const bool dict = name == QLatin1String("dict");
+        if (!dict && name != QLatin1String("array")) {
+            const QString text = xml_.readElementText(); // refuses child elements
+            const QVariant result = xml_.hasError() ? QVariant() : scalar(name, text);
+            return result.isValid()
+                       ? result
+                       : raise(QStringLiteral("<%1> holds \"%2\"").arg(name, text.left(40)));
+        }
+        if (depth >= kMaxDepth)
+            return raise(QStringLiteral("nested too deeply"));
+        QVariantList list;
+        QVariantMap map;
+        while (nextElement()) {
+            QString key;
+            if (dict) {
+                if (xml_.name() != QLatin1String("key"))
+                    return raise(QStringLiteral("a dictionary value without a key"));
+                key = xml_.readElementText();
+                if (!nextElement())
+                    return raise(QStringLiteral("a key without a value"));
+            }
+            const QVariant item = value(depth + 1);
+            if (xml_.hasError())
+                return {};
+            if (dict)
+                map.insert(key, item);
+            else
+                list.append(item);
+        }
+        return dict ? QVariant(map) : QVariant(list);
+    }
+
+    // The value of a scalar element; invalid when its text does not fit its type.
+    static QVariant scalar(const QString &name, const QString &text) {
+        if (name == QLatin1String("string"))
+            return text;
+        const QByteArray trimmed = text.trimmed().toLatin1(); // other characters become '?'
+        if (name == QLatin1String("true") || name == QLatin1String("false"))
+            return trimmed.isEmpty() ? QVariant(name == QLatin1String("true")) : QVariant();
+        if (name == QLatin1String("integer"))
+            return integer(trimmed);
+        if (name == QLatin1String("real")) {
+            const char *begin = trimmed.constData() + (trimmed.startsWith('+') ? 1 : 0);
+            double value = 0;
+            const auto [end, ec] = std::from_chars(begin, trimmed.constEnd(), value);
+            return ec == std::errc() && end == trimmed.constEnd() ? QVariant(value) : QVariant();
+        }
+        if (name == QLatin1String("date")) { // in UTC, within the binary form's 32-bit seconds
+            const QDateTime date = QDateTime::fromString(QString::fromLatin1(trimmed), Qt::ISODate);
+            const qint64 seconds = appleEpoch().secsTo(date);
+            return trimmed.endsWith('Z') && date.isValid() && seconds >= INT32_MIN &&
+                           seconds <= INT32_MAX
+                       ? QVariant(date)
+                       : QVariant();
+        }
+        if (name == QLatin1String("data")) {
+            QByteArray base64 = text.toLatin1();
+            base64.removeIf([](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+            const auto decoded =
+                QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+            return decoded ? QVariant(*decoded) : QVariant();
+        }
+        return {}; // an unknown element
+    }
+
+    // Decimal with an optional sign, or hexadecimal after "0x". Values above the signed range
+    // wrap, as in the binary form.
+    static QVariant integer(const QByteArray &text) {
+        const bool hex = text.startsWith("0x") || text.startsWith("0X");
+        const bool negative = !hex && text.startsWith('-');
+        const char *begin = text.constData() + (hex ? 2 : negative || text.startsWith('+'));
+        quint64 magnitude = 0;
+        const auto [end, ec] = std::from_chars(begin, text.constEnd(), magnitude, hex ? 16 : 10);
+        if (ec != std::errc() || end != text.constEnd() ||
+            (negative && magnitude > quint64(1) << 63))
+            return {};
+        return negative ? qint64(0 - magnitude) : qint64(magnitude);
+    }
+
+    QXmlStreamReader xml_;
+    quint64 objects_ = 0;
+};
 
 Node toNode(const QVariant &value, QString *error) {
     const auto unsupported = [&]() {
@@ -444,24 +338,17 @@ Node toNode(const QVariant &value, QString *error) {
                                                                          : "(none)")));
         return Node();
     };
+    constexpr int integers[] = {QMetaType::Char,     QMetaType::SChar,    QMetaType::UChar,
+                                QMetaType::Short,    QMetaType::UShort,   QMetaType::Int,
+                                QMetaType::UInt,     QMetaType::Long,     QMetaType::ULong,
+                                QMetaType::LongLong, QMetaType::ULongLong};
     if (value.metaType() == QMetaType::fromType<PlistUid>())
         return Node(plist_new_uid(value.value<PlistUid>().value));
+    if (std::ranges::find(integers, value.typeId()) != std::end(integers)) // unsigned ones wrap
+        return Node(plist_new_uint(static_cast<uint64_t>(value.toLongLong())));
     switch (value.typeId()) {
     case QMetaType::Bool:
         return Node(plist_new_bool(value.toBool() ? 1 : 0));
-    case QMetaType::Char:
-    case QMetaType::SChar:
-    case QMetaType::Short:
-    case QMetaType::Int:
-    case QMetaType::Long:
-    case QMetaType::LongLong:
-        return Node(plist_new_uint(static_cast<uint64_t>(value.toLongLong())));
-    case QMetaType::UChar:
-    case QMetaType::UShort:
-    case QMetaType::UInt:
-    case QMetaType::ULong:
-    case QMetaType::ULongLong:
-        return Node(plist_new_uint(value.toULongLong()));
     case QMetaType::Float:
     case QMetaType::Double:
         return Node(plist_new_real(value.toDouble()));
@@ -508,40 +395,38 @@ Node toNode(const QVariant &value, QString *error) {
     }
 }
 
+std::optional<QVariant> valueOf(plist_t node, QString *error) {
+    bool ok = true;
+    QVariant value = fromNode(node, &ok);
+    if (!ok) {
+        fail(error, QStringLiteral("the property list holds an object of unknown type"));
+        return std::nullopt;
+    }
+    return value;
+}
+
 } // namespace
 
 namespace PropertyList {
 
 std::optional<QVariant> fromData(const QByteArray &bytes, QString *error) {
-    if (bytes.isEmpty()) {
-        fail(error, QStringLiteral("the property list is empty"));
+    if (bytes.isEmpty() || bytes.size() > kMaxBytes) {
+        fail(error, bytes.isEmpty() ? QStringLiteral("the property list is empty")
+                                    : QStringLiteral("the property list is too large"));
         return std::nullopt;
     }
-    if (bytes.size() > kMaxBytes) {
-        fail(error, QStringLiteral("the property list is too large"));
+    if (!bytes.startsWith("bplist00"))
+        return XmlReader(bytes).read(error);
+    if (!checkBinary(bytes, error))
         return std::nullopt;
-    }
-    const auto length = static_cast<uint32_t>(bytes.size());
     plist_t root = nullptr;
-    if (plist_is_binary(bytes.constData(), length)) {
-        if (!BinaryCheck(bytes).run(error))
-            return std::nullopt;
-        plist_from_bin(bytes.constData(), length, &root);
-    } else {
-        if (!XmlCheck(bytes).run(error))
-            return std::nullopt;
-        plist_from_xml(bytes.constData(), length, &root);
-    }
+    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
     if (!root) {
         fail(error, QStringLiteral("not a property list"));
         return std::nullopt;
     }
     const Node owner(root);
-    bool ok = true;
-    QVariant value = fromNode(root, 0, error, &ok);
-    if (!ok)
-        return std::nullopt;
-    return value;
+    return valueOf(root, error);
 }
 
 std::optional<QByteArray> binaryData(const QVariant &value, QString *error) {
@@ -562,13 +447,7 @@ std::optional<QByteArray> binaryData(const QVariant &value, QString *error) {
 
 std::optional<QVariant> normalized(const QVariant &value, QString *error) {
     const Node node = toNode(value, error);
-    if (!node)
-        return std::nullopt;
-    bool ok = true;
-    QVariant out = fromNode(node.get(), 0, error, &ok);
-    if (!ok)
-        return std::nullopt;
-    return out;
+    return node ? valueOf(node.get(), error) : std::nullopt;
 }
 
 } // namespace PropertyList

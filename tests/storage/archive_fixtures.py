@@ -22,8 +22,8 @@ def archive(objects, root=1):
             "$top": {"root": UID(root)}, "$objects": ["$null", *objects]}
 
 
-# The exceptions file as the Mac version writes it: an entry's image is an NSImage, whose
-# fields other than integers are not Quillmere's to read.
+# An exceptions file whose entry holds an image (an NSImage): the image's fields other than
+# integers are not Quillmere's to read.
 EXCEPTIONS = archive([
     {"NS.keys": [UID(2)], "NS.objects": [UID(3)], "$class": UID(10)},
     "ExceptionsKey",

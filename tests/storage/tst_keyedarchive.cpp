@@ -120,7 +120,7 @@ private slots:
         QCOMPARE(decoded->metaType(), expected.metaType());
     }
 
-    void readsArchivesFromMacOS_data() {
+    void readsArchivesWrittenElsewhere_data() {
         QTest::addColumn<QString>("fixture");
         QTest::addColumn<QVariant>("expected");
         const QVariant array = QVariantList{"report.pdf", "Notes", QVariant()};
@@ -138,7 +138,7 @@ private slots:
         QTest::newRow("mutable data") << "mutable_data" << QVariant(QByteArray("abc"));
         QTest::newRow("XML shortcut") << "xml_shortcut" << cmdF1;
     }
-    void readsArchivesFromMacOS() {
+    void readsArchivesWrittenElsewhere() {
         QFETCH(QString, fixture);
         QFETCH(QVariant, expected);
         const auto decoded =
@@ -226,9 +226,15 @@ private slots:
         const QByteArray dictionary = "\xd1" + bigEndian(1, 4) + bigEndian(2, 4);
         QTest::newRow("UTF-16 dictionary key holding NUL") // libplist asserts on it
             << rawPlist({dictionary, QByteArray("\x61\0\0", 3), QByteArray("\x10\x01", 2)});
-        QTest::newRow("XML arrays nested 100000 deep")
-            << "<plist version=\"1.0\">" + QByteArray("<array>").repeated(100000) +
-                   QByteArray("</array>").repeated(100000) + "</plist>";
+        QTest::newRow("XML arrays nested 200000 deep")
+            << "<plist version=\"1.0\">" + QByteArray("<array>").repeated(200000) +
+                   QByteArray("</array>").repeated(200000) + "</plist>";
+        QByteArray entities = "<!DOCTYPE plist [<!ENTITY a0 \"ha\">";
+        for (char i = '1'; i <= '9'; ++i) // a9 expands to 10^9 copies of a0
+            entities += "<!ENTITY a" + QByteArray(1, i) + " \"" +
+                        ("&a" + QByteArray(1, char(i - 1)) + ";").repeated(10) + "\">";
+        QTest::newRow("XML entities expanding a billion times")
+            << entities + "]><plist><string>&a9;</string></plist>";
     }
     void malformedGivesNone() {
         QFETCH(QByteArray, bytes);

@@ -90,7 +90,7 @@ private slots:
         QVERIFY(log_.isEmpty());
     }
 
-    // An XML file as the Mac version leaves it, read through each typed accessor.
+    // A settings file in the XML form, read through each typed accessor.
     void typedReadsOfXml() {
         TestHome home;
         TestHome::writeFile(home.settingsFile(),
@@ -112,6 +112,38 @@ private slots:
         QCOMPARE(store.objectForKey("when").toDateTime(),
                  QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
         QVERIFY(log_.isEmpty() && corruptCopies(home.settingsFile()).isEmpty());
+    }
+
+    // The XML form's values as the reader builds them; an invalid QVariant: the file is refused.
+    void readsXmlValues_data() {
+        QTest::addColumn<QByteArray>("body");
+        QTest::addColumn<QVariant>("expected");
+        const double inf = std::numeric_limits<double>::infinity();
+        QTest::newRow("hexadecimal")
+            << QByteArray("<integer>0x1F</integer>") << QVariant(qint64(31));
+        QTest::newRow("above the signed range, wrapped")
+            << QByteArray("<integer>18446744073709551615</integer>") << QVariant(qint64(-1));
+        QTest::newRow("smallest, spaced") << QByteArray("<integer> -9223372036854775808 </integer>")
+                                          << QVariant(std::numeric_limits<qint64>::min());
+        QTest::newRow("beyond 64 bits")
+            << QByteArray("<integer>18446744073709551616</integer>") << QVariant();
+        QTest::newRow("reals") << QByteArray("<array><real>1.</real><real>+.5</real><real>-inf"
+                                             "</real></array>")
+                               << QVariant(QVariantList{1.0, 0.5, -inf});
+        QTest::newRow("data over lines, unpadded") << QByteArray("<data>\n  AAH+\n  AA\n</data>")
+                                                   << QVariant(QByteArray("\0\x01\xfe\0", 4));
+        QTest::newRow("date with an offset")
+            << QByteArray("<date>2014-03-09T10:30:05+01:00</date>") << QVariant();
+        QTest::newRow("key in an array") << QByteArray("<array><key>a</key></array>") << QVariant();
+        QTest::newRow("key without a value")
+            << QByteArray("<dict><key>a</key></dict>") << QVariant();
+        QTest::newRow("two values") << QByteArray("<true/><false/>") << QVariant();
+        QTest::newRow("text between values") << QByteArray("<array>x<true/></array>") << QVariant();
+    }
+    void readsXmlValues() {
+        QFETCH(QByteArray, body);
+        QFETCH(QVariant, expected);
+        QCOMPARE(PropertyList::fromData(xmlPlist(body)).value_or(QVariant()), expected);
     }
 
     void removesAndRefusesValues() {
