@@ -5,6 +5,7 @@
 #include "Bundle.h"
 #include "Cleaner.h"
 #include "ClutterLevel.h"
+#include "DesktopWatch.h"
 #include "ExceptionsList.h"
 #include "ItemFilter.h"
 #include "Log.h"
@@ -97,6 +98,7 @@ AppDelegate::~AppDelegate() {
     // Before the controls go: the watcher delivers to observers that read them.
     for (const int token : watcherObservers_)
         NotificationCenter::workspace().removeObserver(token);
+    desktopWatch_.reset();
     watcher_.reset();
     // Undo the recorder's binding: the controls may outlive the controller.
     disconnect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutView, nullptr);
@@ -214,17 +216,22 @@ void AppDelegate::watchDesktop() {
         NSLog(QStringLiteral("Cannot watch the Desktop: the system gives no event queue"));
         return;
     }
-    // Added twice, as each observer is registered: the second add finds the path watched.
-    const QString desktop = StandardFolders::desktop();
+    // It watches the Desktop, and whatever tells where the Desktop is, and follows it.
+    desktopWatch_ = std::make_unique<DesktopWatch>(*watcher_, [this] { LevelIndicator(); });
+    const auto onTheDesktop = [this](const Notification &n) {
+        return n.userInfo.value(QStringLiteral("path")).toString() == desktopWatch_->path();
+    };
     auto &center = NotificationCenter::workspace();
-    watcher_->addPath(desktop);
-    watcherObservers_.push_back(
-        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
-                           [this](const Notification &) { appDidActivate(); }));
-    watcher_->addPath(desktop);
-    watcherObservers_.push_back(
-        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
-                           [this](const Notification &) { LevelIndicator(); }));
+    watcherObservers_.push_back(center.addObserver(PathWatcherFileWrittenToNotification,
+                                                   watcher_.get(), [this, onTheDesktop](auto &n) {
+                                                       if (onTheDesktop(n))
+                                                           appDidActivate();
+                                                   }));
+    watcherObservers_.push_back(center.addObserver(PathWatcherFileWrittenToNotification,
+                                                   watcher_.get(), [this, onTheDesktop](auto &n) {
+                                                       if (onTheDesktop(n))
+                                                           LevelIndicator();
+                                                   }));
 }
 
 void AppDelegate::applicationWillTerminate() {

@@ -7,6 +7,7 @@
 #include <vector>
 
 class Cleaner;
+class DesktopWatch;
 class ExceptionsList;
 class OpenPanel;
 class MenuBarWindow;
@@ -82,5 +83,6 @@ private:
     std::unique_ptr<Restore> restore_;
     std::unique_ptr<ExceptionsList> exceptions_;
     std::unique_ptr<PathWatcher> watcher_;
-    std::vector<int> watcherObservers_; // tokens on the workspace centre
+    std::unique_ptr<DesktopWatch> desktopWatch_; // the watcher's delegate
+    std::vector<int> watcherObservers_;          // tokens on the workspace centre
 };
