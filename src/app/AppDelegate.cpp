@@ -5,11 +5,13 @@
 #include "Bundle.h"
 #include "Cleaner.h"
 #include "ClutterLevel.h"
+#include "Description.h"
 #include "DesktopWatch.h"
 #include "ExceptionsList.h"
 #include "ItemFilter.h"
 #include "Log.h"
 #include "MenuBarWindow.h"
+#include "MoveWorker.h"
 #include "NotificationCenter.h"
 #include "OpenPanel.h"
 #include "PathWatcher.h"
@@ -27,8 +29,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
+#include <climits>
 
 namespace {
 const char *const howToUseText =
@@ -64,7 +68,8 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
         ownPanel_ = std::make_unique<FileDialogOpenPanel>(&window_);
     panel_ = panel ? panel : ownPanel_.get();
     exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
-    restore_ = std::make_unique<Restore>(defaults_, *panel_);
+    mover_ = std::make_unique<MoveWorker>();
+    restore_ = std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get());
     Cleaner::Inputs inputs;
     inputs.destinationText = [this] {
         return ui_.cleanFolderPath->text();
@@ -75,7 +80,24 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     inputs.exceptionsTableData = [this] {
         return exceptionsTableDataForLog();
     };
-    cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs));
+    inputs.runEnded = [this](CleanTrigger trigger, std::optional<quint64> itemsLeft) {
+        if (trigger == CleanTrigger::Automatic)
+            automaticCleanEnded(itemsLeft);
+    };
+    cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs), mover_.get());
+
+    // A run that lasts longer than half a second shows its progress.
+    connect(mover_.get(), &MoveWorker::runStarted, this, [this] {
+        QTimer::singleShot(500, ui_.cleanProgress, [this] {
+            if (mover_->isBusy())
+                showProgress();
+        });
+    });
+    connect(mover_.get(), &MoveWorker::progress, this, [this](qsizetype done, qsizetype total) {
+        ui_.cleanProgress->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        ui_.cleanProgress->setValue(int(qMin(done, total)));
+    });
+    connect(mover_.get(), &MoveWorker::runFinished, ui_.cleanProgress, &QWidget::hide);
 
     ui_.MenuAppSegment->setSegments({tr("Menu bar"), tr("Window")},
                                     {tr("Show in the menu bar"), tr("Show as a window")});
@@ -95,6 +117,8 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
 }
 
 AppDelegate::~AppDelegate() {
+    // A clean or restore in hand ends after the item it is moving.
+    mover_->stop();
     // Before the controls go: the watcher delivers to observers that read them.
     for (const int token : watcherObservers_)
         NotificationCenter::workspace().removeObserver(token);
@@ -251,8 +275,28 @@ void AppDelegate::appDidActivate() {
 }
 
 void AppDelegate::LevelIndicator() {
+    // The automatic clean lists the Desktop anyway: its listing, as the clean left it, serves
+    // the level too.
+    if (cleaner_->hasRun(CleanTrigger::Automatic)) {
+        levelAfterAutomaticClean_ = true;
+        return;
+    }
     updateClutterLevel(ItemFilter(defaults_), ui_.LevelIndicator, ui_.LevelIndictorLabel,
                        exceptionsTableDataForLog());
+}
+
+void AppDelegate::automaticCleanEnded(std::optional<quint64> itemsLeft) {
+    if (!std::exchange(levelAfterAutomaticClean_, false))
+        return;
+    if (!itemsLeft) // it ended before it listed the Desktop
+        return LevelIndicator();
+    NSLog(description(exceptionsTableDataForLog()));
+    showClutterLevel(ClutterLevel::forItemCount(*itemsLeft), ui_.LevelIndicator,
+                     ui_.LevelIndictorLabel);
+}
+
+void AppDelegate::showProgress() {
+    ui_.cleanProgress->show();
 }
 
 void AppDelegate::restoreFiles() {

@@ -3,6 +3,7 @@
 
 #include "Log.h"
 #include "NotificationCenter.h"
+#include "ThreadHandoff.h"
 
 #include <QCoreApplication>
 #include <array>
@@ -37,30 +38,6 @@ struct DeliveryEvent : QEvent {
     const std::shared_ptr<PathWatcherEntry> entry;
 };
 
-// Qt's event queue orders an event's making before its delivery, with locks that
-// ThreadSanitizer cannot see (Qt is not built with it); these tell it so. One address for every
-// event, since the receiver reads an event's type before it knows the event is a delivery.
-#if defined(__SANITIZE_THREAD__)
-#define QUILLMERE_TSAN 1
-#elif defined(__has_feature)
-#if __has_feature(thread_sanitizer)
-#define QUILLMERE_TSAN 1
-#endif
-#endif
-#ifdef QUILLMERE_TSAN
-extern "C" void __tsan_acquire(void *addr);
-extern "C" void __tsan_release(void *addr);
-char handoff;
-void handedOver() {
-    __tsan_release(&handoff);
-}
-void takenOver() {
-    __tsan_acquire(&handoff);
-}
-#else
-void handedOver() {}
-void takenOver() {}
-#endif
 } // namespace
 
 // Takes this watcher's deliveries off the application object's queue, on the main thread. It
@@ -76,7 +53,7 @@ public:
 
 protected:
     bool eventFilter(QObject *, QEvent *event) override {
-        takenOver();
+        ThreadHandoff::takenOver();
         if (event->type() != deliveryEventType())
             return false;
         const auto *delivery = static_cast<const DeliveryEvent *>(event);
@@ -236,7 +213,7 @@ void PathWatcher::watcherThread(const std::shared_ptr<Shared> &shared) {
             if (!entry->addPendingFlags(events[0].fflags))
                 continue;
             auto *delivery = new DeliveryEvent(shared->id, entry);
-            handedOver();
+            ThreadHandoff::handedOver();
             QCoreApplication::postEvent(QCoreApplication::instance(), delivery);
         } catch (const std::exception &e) {
             NSLog(QStringLiteral("Error in PathWatcher watcherThread: %1")

@@ -167,7 +167,7 @@ private slots:
         start();
         QCOMPARE(program->ui.LevelIndicator->doubleValue(), 2.0);
         program->delegate->cleanDesktop();
-        QCOMPARE(entries(monthFolder).size(), 30);
+        QTRY_COMPARE(entries(monthFolder).size(), 30);
         QTRY_COMPARE(program->ui.LevelIndicator->doubleValue(), 1.0);
     }
 
@@ -177,7 +177,7 @@ private slots:
         QDir().mkpath(home->path() + "/Elsewhere");
         program->ui.cleanFolderPath->setText(home->path() + "/Elsewhere");
         program->delegate->cleanDesktop();
-        QVERIFY(
+        QTRY_VERIFY(
             QFileInfo::exists(home->path() + "/Elsewhere/Quillmere/" + monthFolderName() + "/a"));
         QVERIFY(!QFileInfo::exists(home->documents() + "/Quillmere"));
     }
@@ -229,7 +229,7 @@ private slots:
         program->delegate->restoreFiles();
         QCOMPARE(panel.shown, 1);
         QCOMPARE(panel.options.directory, home->documents() + "/Quillmere");
-        QCOMPARE(entries(earlier).size(), 0);
+        QTRY_COMPARE(entries(earlier).size(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(entries(monthFolder).size(), 12, 10000);
         QTRY_COMPARE(entries(home->desktop()).size(), 0);
     }
