@@ -56,8 +56,6 @@ int main(int argc, char **argv) {
     bench::Home home(QDir::tempPath());
     // The program's log goes where its standard error goes: here, a file whose size is measured.
     const QByteArray logPath = bench::native(home.path() + "/log");
-    std::fflush(stderr);
-    const int savedStderr = dup(2);
     if (!std::freopen(logPath.constData(), "w", stderr))
         return 1;
 
@@ -109,7 +107,6 @@ int main(int argc, char **argv) {
     const long endKiB = residentKiB();
     std::fflush(stderr);
     const qint64 logBytes = QFileInfo(QFile::decodeName(logPath)).size();
-    dup2(savedStderr, 2);
 
     std::printf("%.0f s of create/delete churn on 50 Desktop names, %ld pairs\n",
                 std::chrono::duration<double>(churnFor).count(), pairs.load());
