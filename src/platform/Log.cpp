@@ -3,10 +3,12 @@
 
 #include <QCoreApplication>
 #include <QStringDecoder>
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <mutex>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 std::mutex logMutex;
@@ -80,25 +82,27 @@ QStringList RepeatedLines::add(const QString &message, Clock::time_point now) {
 
 QStringList RepeatedLines::flush() {
     QStringList out;
-    for (auto it = seen_.begin(); it != seen_.end(); ++it)
-        if (it->repeats > 0)
-            out.append(summary(it.key(), std::exchange(it->repeats, 0)));
-    counting_ = 0;
+    sweep(Clock::time_point::max(), out);
     return out;
 }
 
 void RepeatedLines::sweep(Clock::time_point now, QStringList &out) {
+    // In the order they were first written: a hash has none of its own.
+    std::vector<std::pair<Clock::time_point, QString>> counted;
     for (auto it = seen_.begin(); it != seen_.end();) {
         if (now - it->written < window_) {
             ++it;
             continue;
         }
         if (it->repeats > 0) {
-            out.append(summary(it.key(), it->repeats));
+            counted.emplace_back(it->written, summary(it.key(), it->repeats));
             --counting_;
         }
         it = seen_.erase(it); // written again in full when it comes back
     }
+    std::ranges::sort(counted);
+    for (auto &[written, line] : counted)
+        out.append(std::move(line));
 }
 
 QString RepeatedLines::summary(const QString &message, qint64 repeats) {
