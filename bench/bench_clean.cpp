@@ -33,6 +33,7 @@ int main(int argc, char **argv) {
                     home.path().toLocal8Bit().constData());
         bench::makeFiles(desktop, count);
         cleaner.cleanDesktopItems(CleanTrigger::Button); // creates the folders once
+        cleaner.waitForIdle();
         const auto putBack = [&] {
             bench::moveAllBack(month, desktop);
             bench::expectCount(desktop, count);
@@ -53,6 +54,7 @@ int main(int argc, char **argv) {
              },
              [&] {
                  cleaner.cleanDesktopItems(CleanTrigger::Button);
+                 cleaner.waitForIdle();
              }},
             [&] { bench::expectCount(month, count); });
         putBack();

@@ -43,6 +43,7 @@ int main(int argc, char **argv) {
                                             [&] { bench::shell(mvCommand + " && sync"); },
                                             [&] {
                                                 cleaner.cleanDesktopItems(CleanTrigger::Button);
+                                                cleaner.waitForIdle();
                                             }},
                                            [&] { bench::expectCount(month, count); });
     const double mv = times[0], mvSync = times[1], clean = times[2];

@@ -7,10 +7,13 @@
 #include "BundleImages.h"
 #include "Cleaner.h"
 #include "ClutterLevelView.h"
+#include "Description.h"
+#include "DesktopWatch.h"
 #include "ExceptionsList.h"
 #include "ItemFilter.h"
 #include "Log.h"
 #include "MenuBarWindow.h"
+#include "MoveWorker.h"
 #include "NotificationCenter.h"
 #include "OpenPanel.h"
 #include "PathWatcher.h"
@@ -27,8 +30,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QProgressBar>
 #include <QTimer>
 #include <QUrl>
+#include <climits>
 
 namespace {
 const char *const howToUseText =
@@ -64,7 +69,8 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
         ownPanel_ = std::make_unique<FileDialogOpenPanel>(&window_);
     panel_ = panel ? panel : ownPanel_.get();
     exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
-    restore_ = std::make_unique<Restore>(defaults_, *panel_);
+    mover_ = std::make_unique<MoveWorker>();
+    restore_ = std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get());
     Cleaner::Inputs inputs;
     inputs.destinationText = [this] {
         return ui_.cleanFolderPath->text();
@@ -75,7 +81,24 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     inputs.exceptionsTableData = [this] {
         return exceptionsTableDataForLog();
     };
-    cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs));
+    inputs.runEnded = [this](CleanTrigger trigger, std::optional<quint64> itemsLeft) {
+        if (trigger == CleanTrigger::Automatic)
+            automaticCleanEnded(itemsLeft);
+    };
+    cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs), mover_.get());
+
+    // A run that lasts longer than half a second shows its progress.
+    connect(mover_.get(), &MoveWorker::runStarted, this, [this] {
+        QTimer::singleShot(500, ui_.cleanProgress, [this] {
+            if (mover_->isBusy())
+                showProgress();
+        });
+    });
+    connect(mover_.get(), &MoveWorker::progress, this, [this](qsizetype done, qsizetype total) {
+        ui_.cleanProgress->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
+        ui_.cleanProgress->setValue(int(qMin(done, total)));
+    });
+    connect(mover_.get(), &MoveWorker::runFinished, ui_.cleanProgress, &QWidget::hide);
 
     ui_.MenuAppSegment->setSegments({tr("Menu bar"), tr("Window")},
                                     {tr("Show in the menu bar"), tr("Show as a window")});
@@ -95,9 +118,12 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
 }
 
 AppDelegate::~AppDelegate() {
+    // A clean or restore in hand ends after the item it is moving.
+    mover_->stop();
     // Before the controls go: the watcher delivers to observers that read them.
     for (const int token : watcherObservers_)
         NotificationCenter::workspace().removeObserver(token);
+    desktopWatch_.reset();
     watcher_.reset();
     // Undo the recorder's binding: the controls may outlive the controller.
     disconnect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutView, nullptr);
@@ -216,17 +242,22 @@ void AppDelegate::watchDesktop() {
         NSLog(QStringLiteral("Cannot watch the Desktop: the system gives no event queue"));
         return;
     }
-    // Added twice, as each observer is registered: the second add finds the path watched.
-    const QString desktop = StandardFolders::desktop();
+    // It watches the Desktop, and whatever tells where the Desktop is, and follows it.
+    desktopWatch_ = std::make_unique<DesktopWatch>(*watcher_, [this] { LevelIndicator(); });
+    const auto onTheDesktop = [this](const Notification &n) {
+        return n.userInfo.value(QStringLiteral("path")).toString() == desktopWatch_->path();
+    };
     auto &center = NotificationCenter::workspace();
-    watcher_->addPath(desktop);
-    watcherObservers_.push_back(
-        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
-                           [this](const Notification &) { appDidActivate(); }));
-    watcher_->addPath(desktop);
-    watcherObservers_.push_back(
-        center.addObserver(PathWatcherFileWrittenToNotification, watcher_.get(),
-                           [this](const Notification &) { LevelIndicator(); }));
+    watcherObservers_.push_back(center.addObserver(PathWatcherFileWrittenToNotification,
+                                                   watcher_.get(), [this, onTheDesktop](auto &n) {
+                                                       if (onTheDesktop(n))
+                                                           appDidActivate();
+                                                   }));
+    watcherObservers_.push_back(center.addObserver(PathWatcherFileWrittenToNotification,
+                                                   watcher_.get(), [this, onTheDesktop](auto &n) {
+                                                       if (onTheDesktop(n))
+                                                           LevelIndicator();
+                                                   }));
 }
 
 void AppDelegate::applicationWillTerminate() {
@@ -246,8 +277,28 @@ void AppDelegate::appDidActivate() {
 }
 
 void AppDelegate::LevelIndicator() {
+    // The automatic clean lists the Desktop anyway: its listing, as the clean left it, serves
+    // the level too.
+    if (cleaner_->hasRun(CleanTrigger::Automatic)) {
+        levelAfterAutomaticClean_ = true;
+        return;
+    }
     updateClutterLevel(ItemFilter(defaults_), ui_.LevelIndicator, ui_.LevelIndictorLabel,
                        exceptionsTableDataForLog());
+}
+
+void AppDelegate::automaticCleanEnded(std::optional<quint64> itemsLeft) {
+    if (!std::exchange(levelAfterAutomaticClean_, false))
+        return;
+    if (!itemsLeft) // it ended before it listed the Desktop
+        return LevelIndicator();
+    NSLog(description(exceptionsTableDataForLog()));
+    showClutterLevel(ClutterLevel::forItemCount(*itemsLeft), ui_.LevelIndicator,
+                     ui_.LevelIndictorLabel);
+}
+
+void AppDelegate::showProgress() {
+    ui_.cleanProgress->show();
 }
 
 void AppDelegate::restoreFiles() {

@@ -4,12 +4,15 @@
 #include <QObject>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class Cleaner;
+class DesktopWatch;
 class ExceptionsList;
 class OpenPanel;
 class MenuBarWindow;
+class MoveWorker;
 class PathWatcher;
 class Restore;
 class UserDefaults;
@@ -71,6 +74,8 @@ private:
     void showHowToUseAlert();
     void watchDesktop();
     QVariant exceptionsTableDataForLog() const;
+    void automaticCleanEnded(std::optional<quint64> itemsLeft);
+    void showProgress();
 
     UserDefaults &defaults_;
     MenuBarWindow &window_;
@@ -78,9 +83,12 @@ private:
     QString menuBarIconName_ = QStringLiteral("DefaulticonMenuBar");
     std::unique_ptr<OpenPanel> ownPanel_;
     OpenPanel *panel_;
+    std::unique_ptr<MoveWorker> mover_; // the clean's and the restore's moves
     std::unique_ptr<Cleaner> cleaner_;
     std::unique_ptr<Restore> restore_;
     std::unique_ptr<ExceptionsList> exceptions_;
     std::unique_ptr<PathWatcher> watcher_;
-    std::vector<int> watcherObservers_; // tokens on the workspace centre
+    std::unique_ptr<DesktopWatch> desktopWatch_; // the watcher's delegate
+    std::vector<int> watcherObservers_;          // tokens on the workspace centre
+    bool levelAfterAutomaticClean_ = false;      // the level waits for the clean's listing
 };

@@ -6,6 +6,7 @@
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
+#include "MoveWorker.h"
 #include "Notices.h"
 #include "SettingsKeys.h"
 #include "StandardFolders.h"
@@ -64,7 +65,7 @@ qint64 integerValue(const QString &text) {
     return value;
 }
 
-Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs)
+Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs, MoveWorker *worker)
     : defaults_(defaults)
     , inputs_(std::move(inputs))
     , filter_(defaults)
@@ -72,14 +73,38 @@ Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs)
     , shortcutNotice_(QStringLiteral("Clean Complete"),
                       QStringLiteral("Finished Cleaning:%@ items"))
     , automaticNotice_(QStringLiteral("Clean Complete"),
-                       QStringLiteral("Finished Cleaning:%@ items")) {}
+                       QStringLiteral("Finished Cleaning:%@ items"))
+    , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
+    , worker_(worker ? worker : ownWorker_.get()) {}
+
+Cleaner::~Cleaner() = default;
 
 void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
+    // A second run asked for while one waits is the same run: it lists the Desktop afresh.
+    waiting_[int(trigger)] = true;
+    worker_->whenIdle(int(trigger), [this, trigger] {
+        waiting_[int(trigger)] = false;
+        inHand_ = trigger;
+        run(trigger);
+    });
+}
+
+void Cleaner::waitForIdle() {
+    worker_->waitForIdle();
+}
+
+void Cleaner::ended(CleanTrigger trigger, std::optional<quint64> itemsLeft) {
+    inHand_.reset();
+    if (inputs_.runEnded)
+        inputs_.runEnded(trigger, itemsLeft);
+}
+
+void Cleaner::run(CleanTrigger trigger) {
     const bool automatic = trigger == CleanTrigger::Automatic;
     quint64 threshold = 0;
     if (automatic) {
         if (!defaults_.boolForKey(SettingsKeys::AutoClean))
-            return;
+            return ended(trigger, std::nullopt);
         NSLog(QStringLiteral("Auto clean is on..."));
         // Compared as unsigned: a negative threshold is larger than any count.
         threshold = quint64(integerValue(inputs_.thresholdText()));
@@ -89,7 +114,7 @@ void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
         NSLog(QStringLiteral(
             "The folder that the user wants clean items to move to does not exists"));
         reportMissingDestination(trigger);
-        return;
+        return ended(trigger, std::nullopt);
     }
     NSLog(automatic ? QStringLiteral("The folder that the user wants clean items to move to does "
                                      "exists")
@@ -110,32 +135,49 @@ void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
     ensureFolder(monthFolder, QStringLiteral("Month folder exist don't create folder folder"),
                  QStringLiteral("Month folder does not exist creating folder"));
 
-    const QList<QByteArray> items = filter_.cleanableItemsInFolder(
-        desktop, automatic
-                     ? std::optional<QVariant>(
-                           inputs_.exceptionsTableData ? inputs_.exceptionsTableData() : QVariant())
-                     : std::nullopt);
-    const quint64 count = quint64(items.size());
-    const bool moving = automatic ? count > threshold : count >= 1;
-    if (moving) {
-        NSLog(QStringLiteral("Has items on the Desktop can clean."));
-        // Folder paths ending in "/", so that each item's path is one append of its name.
-        const QByteArray from = QFile::encodeName(appendingPathComponent(desktop, QString()));
-        const QByteArray to = QFile::encodeName(appendingPathComponent(monthFolder, QString()));
-        const QString countText = QString::number(count);
-        PendingNotice &notice = this->*pendingNoticeOf(trigger);
-        for (const QByteArray &name : items) {
+    if (automatic)
+        NSLog(
+            description(inputs_.exceptionsTableData ? inputs_.exceptionsTableData() : QVariant()));
+
+    // The listing and the moves on the worker; the reports back on this thread.
+    struct Outcome {
+        QList<QByteArray> items;
+        qsizetype moved = 0;
+        bool moving = false;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    // Folder paths ending in "/", so that each item's path is one append of its name.
+    const QByteArray from = QFile::encodeName(appendingPathComponent(desktop, QString()));
+    const QByteArray to = QFile::encodeName(appendingPathComponent(monthFolder, QString()));
+    worker_->start(
+        [outcome, from, to, skipped = filter_.skippedNames(), automatic,
+         threshold](MoveWorker::Run &run) {
+            outcome->items =
+                ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from), skipped);
+            const auto count = quint64(outcome->items.size());
+            outcome->moving = automatic ? count > threshold : count >= 1;
+            if (!outcome->moving)
+                return;
+            NSLog(QStringLiteral("Has items on the Desktop can clean."));
+            run.setTotal(outcome->items.size());
             // A failed move leaves the item where it is; the run goes on and still counts it.
-            QString error;
-            if (!FileManager::moveItemAtPath(from + name, to + name, &error))
-                NSLog(error);
-            notice.itemMoved(countText);
-        }
-    } else {
-        reportNothingToMove(trigger, count, threshold);
-    }
-    if (!automatic || moving)
-        NSLog(description(items));
+            outcome->moved = MoveWorker::moveItems(run, from, to, outcome->items);
+            NSLog(description(outcome->items));
+        },
+        [this, outcome, trigger, threshold] {
+            const auto count = quint64(outcome->items.size());
+            if (outcome->moving) {
+                const QString countText = QString::number(count);
+                PendingNotice &notice = this->*pendingNoticeOf(trigger);
+                for (quint64 i = 0; i < count; ++i)
+                    notice.itemMoved(countText);
+            } else {
+                reportNothingToMove(trigger, count, threshold);
+                if (trigger != CleanTrigger::Automatic)
+                    NSLog(description(outcome->items));
+            }
+            ended(trigger, count - quint64(outcome->moved));
+        });
 }
 
 int Cleaner::pendingNoticeCount(CleanTrigger trigger) const {

@@ -8,7 +8,10 @@
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <memory>
+#include <optional>
 
+class MoveWorker;
 class UserDefaults;
 
 // What started a clean. They share one algorithm and differ in their gate, their reports and
@@ -24,7 +27,9 @@ qint64 integerValue(const QString &text);
 // creating the two folders when missing, and reports per trigger: alerts for the button and the
 // shortcut, notices for the shortcut's empty Desktop and the automatic clean's missing
 // destination, one "Clean Complete" notice per run and trigger. Reads the settings and the
-// window's fields afresh on every run; knows nothing of the window itself.
+// window's fields afresh on every run; knows nothing of the window itself. The listing and the
+// moves run on a MoveWorker; a run asked for while another is in hand waits for it (at most one
+// waiting per trigger). Main thread only.
 class Cleaner {
 public:
     struct Inputs {
@@ -33,17 +38,29 @@ public:
         // The exceptions table's rows, logged by the automatic clean; none: a null QVariant.
         std::function<QVariant()> exceptionsTableData = {};
         std::function<QDate()> today = &QDate::currentDate;
+        // Called as a run ends, with the number of items it left on the Desktop when it listed
+        // the Desktop (none when it ended before).
+        std::function<void(CleanTrigger, std::optional<quint64> itemsLeft)> runEnded = {};
     };
 
-    Cleaner(const UserDefaults &defaults, Inputs inputs);
+    // `worker`: shared with the restore (not owned); null: a worker of its own.
+    Cleaner(const UserDefaults &defaults, Inputs inputs, MoveWorker *worker = nullptr);
+    ~Cleaner();
 
     // The button's and the shortcut handler's clean, and the automatic clean on a change of the
-    // Desktop (which does nothing while AutoClean is off).
+    // Desktop (which does nothing while AutoClean is off). Starts at once when no run is in
+    // hand, else when it has ended.
     void cleanDesktopItems(CleanTrigger trigger);
+    // Whether a run of this trigger is in hand or waiting.
+    bool hasRun(CleanTrigger trigger) const { return waiting_[int(trigger)] || inHand_ == trigger; }
 
     int pendingNoticeCount(CleanTrigger trigger) const;
+    // Tests and benchmarks: runs the event loop until every run asked for has ended.
+    void waitForIdle();
 
 private:
+    void run(CleanTrigger trigger);
+    void ended(CleanTrigger trigger, std::optional<quint64> itemsLeft);
     void reportMissingDestination(CleanTrigger trigger) const;
     void reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const;
     static PendingNotice Cleaner::*pendingNoticeOf(CleanTrigger trigger);
@@ -54,4 +71,8 @@ private:
     PendingNotice buttonNotice_;
     PendingNotice shortcutNotice_;
     PendingNotice automaticNotice_;
+    std::unique_ptr<MoveWorker> ownWorker_;
+    MoveWorker *worker_;
+    bool waiting_[3] = {}; // per trigger
+    std::optional<CleanTrigger> inHand_;
 };

@@ -10,7 +10,6 @@
 #include "UserDefaults.h"
 
 #include <QFile>
-#include <QSet>
 
 QStringList exceptedNames(const UserDefaults &defaults, bool *wellFormed) {
     QStringList names;
@@ -35,8 +34,15 @@ QStringList exceptedNames(const UserDefaults &defaults, bool *wellFormed) {
 QList<QByteArray>
 ItemFilter::cleanableItemsInFolder(const QString &folder,
                                    const std::optional<QVariant> &exceptionsToLog) const {
-    QList<QByteArray> items = FileManager::contentsOfDirectoryAtPath(QFile::encodeName(folder));
+    const QSet<QByteArray> skipped = skippedNames();
+    QList<QByteArray> items =
+        cleanableItems(FileManager::contentsOfDirectoryAtPath(QFile::encodeName(folder)), skipped);
+    if (exceptionsToLog)
+        NSLog(description(*exceptionsToLog));
+    return items;
+}
 
+QSet<QByteArray> ItemFilter::skippedNames() const {
     // Names on disk are bytes: compare them with the bytes each skipped name would have there.
     QSet<QByteArray> skipped{QFile::encodeName(applicationFolderName)};
     for (const QString &name : exceptedNames(defaults_))
@@ -44,9 +50,11 @@ ItemFilter::cleanableItemsInFolder(const QString &folder,
     skipped.insert(".cache");
     skipped.insert(".DS_Store");
     skipped.insert(".known_devices");
-    items.removeIf([&skipped](const QByteArray &name) { return skipped.contains(name); });
+    return skipped;
+}
 
-    if (exceptionsToLog)
-        NSLog(description(*exceptionsToLog));
-    return items;
+QList<QByteArray> ItemFilter::cleanableItems(QList<QByteArray> names,
+                                             const QSet<QByteArray> &skipped) {
+    names.removeIf([&skipped](const QByteArray &name) { return skipped.contains(name); });
+    return names;
 }

@@ -3,6 +3,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -31,6 +32,12 @@ public:
     QList<QByteArray>
     cleanableItemsInFolder(const QString &folder,
                            const std::optional<QVariant> &exceptionsToLog = std::nullopt) const;
+
+    // The same in two steps, for a listing made on another thread: the names skipped (read
+    // from the settings, so on the main thread), then the items of a listing (any thread).
+    QSet<QByteArray> skippedNames() const;
+    static QList<QByteArray> cleanableItems(QList<QByteArray> names,
+                                            const QSet<QByteArray> &skipped);
 
 private:
     const UserDefaults &defaults_;

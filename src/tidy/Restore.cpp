@@ -6,6 +6,7 @@
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
+#include "MoveWorker.h"
 #include "OpenPanel.h"
 #include "StandardFolders.h"
 #include "Strings.h"
@@ -13,12 +14,20 @@
 #include <QFile>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
-                 QObject *parent)
+                 MoveWorker *worker, QObject *parent)
     : QObject(parent)
     , panel_(panel)
     , today_(std::move(today))
     , filter_(defaults)
-    , notice_(QStringLiteral("Restore Complete"), QStringLiteral("Finished Restoring:%@ items")) {}
+    , notice_(QStringLiteral("Restore Complete"), QStringLiteral("Finished Restoring:%@ items"))
+    , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
+    , worker_(worker ? worker : ownWorker_.get()) {}
+
+Restore::~Restore() = default;
+
+void Restore::waitForIdle() {
+    worker_->waitForIdle();
+}
 
 void Restore::restoreFiles(const QString &destination) {
     const QString applicationFolder = appendingPathComponent(destination, applicationFolderName);
@@ -40,28 +49,38 @@ void Restore::restoreFiles(const QString &destination) {
 }
 
 void Restore::restoreFromFolder(const QString &folder) {
-    const QList<QByteArray> items = filter_.cleanableItemsInFolder(folder);
-    NSLog(QStringLiteral("Files to restore are: %1").arg(description(items)));
-    if (items.isEmpty()) {
-        NSLog(QStringLiteral("Has no items to restore."));
-        Alerts::runAlertPanel(localizedString(QStringLiteral("Restore Error.")),
-                              localizedString(QStringLiteral("There are no items to restore at "
-                                                             "this time.")),
-                              localizedString(QStringLiteral("OK")));
-        return;
-    }
-    NSLog(QStringLiteral("Has items to restore."));
-    const QByteArray from = QFile::encodeName(appendingPathComponent(folder, QString()));
-    const QString countText = QString::number(items.size());
-    for (const QByteArray &name : items) {
-        // The Desktop is looked up for each item: the user's folders may change meanwhile.
+    worker_->whenIdle(workerKey, [this, folder] {
+        // Looked up as the run starts: the user's folders may have changed since the chooser
+        // opened.
         const QByteArray to =
             QFile::encodeName(appendingPathComponent(StandardFolders::desktop(), QString()));
-        // A failed move (most often: the Desktop already holds that name) leaves the item in
-        // the chosen folder; it still counts.
-        QString error;
-        if (!FileManager::moveItemAtPath(from + name, to + name, &error))
-            NSLog(error);
-        notice_.itemMoved(countText);
-    }
+        const QByteArray from = QFile::encodeName(appendingPathComponent(folder, QString()));
+        const auto items = std::make_shared<QList<QByteArray>>();
+        worker_->start(
+            [items, from, to, skipped = filter_.skippedNames()](MoveWorker::Run &run) {
+                *items = ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from),
+                                                    skipped);
+                NSLog(QStringLiteral("Files to restore are: %1").arg(description(*items)));
+                if (items->isEmpty())
+                    return NSLog(QStringLiteral("Has no items to restore."));
+                NSLog(QStringLiteral("Has items to restore."));
+                run.setTotal(items->size());
+                // A failed move (most often: the Desktop already holds that name) leaves the
+                // item in the chosen folder; it still counts.
+                MoveWorker::moveItems(run, from, to, *items);
+            },
+            [this, items] {
+                if (items->isEmpty()) {
+                    Alerts::runAlertPanel(
+                        localizedString(QStringLiteral("Restore Error.")),
+                        localizedString(QStringLiteral("There are no items to restore at "
+                                                       "this time.")),
+                        localizedString(QStringLiteral("OK")));
+                    return;
+                }
+                const QString countText = QString::number(items->size());
+                for (qsizetype i = 0; i < items->size(); ++i)
+                    notice_.itemMoved(countText);
+            });
+    });
 }

@@ -8,32 +8,43 @@
 #include <QObject>
 #include <QString>
 #include <functional>
+#include <memory>
 
+class MoveWorker;
 class OpenPanel;
 class UserDefaults;
 
 // Brings cleaned items back: the user picks a folder (normally a month folder under
 // destination / "Quillmere") and every cleanable item in it moves back onto the Desktop,
 // never replacing a Desktop item. One "Restore Complete" notice per run; an alert when the
-// folder holds nothing to restore. Main thread only.
+// folder holds nothing to restore. The listing and the moves run on a MoveWorker, after any run
+// in hand. Main thread only.
 class Restore : public QObject {
     Q_OBJECT
 public:
-    // `today`: the date whose month folder the restore names in the log.
+    // `today`: the date whose month folder the restore names in the log. `worker`: shared with
+    // the clean (not owned); null: a worker of its own.
     Restore(const UserDefaults &defaults, OpenPanel &panel,
-            std::function<QDate()> today = &QDate::currentDate, QObject *parent = nullptr);
+            std::function<QDate()> today = &QDate::currentDate, MoveWorker *worker = nullptr,
+            QObject *parent = nullptr);
+    ~Restore() override;
 
     // Opens the folder chooser in destination / "Quillmere" (`destination` is the destination
     // field's text) and returns; the restore runs when the chooser completes.
     void restoreFiles(const QString &destination);
 
     int pendingNoticeCount() const { return notice_.pendingNoticeCount(); }
+    // Tests: runs the event loop until the restore asked for has ended.
+    void waitForIdle();
 
 private:
     void restoreFromFolder(const QString &folder);
 
+    static constexpr int workerKey = 100; // apart from the clean's triggers
     OpenPanel &panel_;
     std::function<QDate()> today_;
     ItemFilter filter_;
     PendingNotice notice_;
+    std::unique_ptr<MoveWorker> ownWorker_;
+    MoveWorker *worker_;
 };

@@ -3,6 +3,7 @@
 
 #include "Log.h"
 #include "NotificationCenter.h"
+#include "ThreadHandoff.h"
 
 #include <QCoreApplication>
 #include <array>
@@ -16,21 +17,74 @@ using namespace std::chrono_literals;
 struct PathWatcher::Shared {
     std::unique_ptr<KernelQueue> queue;
     std::atomic<bool> keepWatcherThreadRunning{false};
-    // Read and cleared on the main thread only: deliveries still queued when the watcher goes
-    // find it null and are dropped.
-    PathWatcher *owner = nullptr;
+    const std::uint64_t id; // names the watcher in its deliveries
 };
 
 namespace {
-// Held while a delivery is queued and taken first when it runs, before the delivery reads what
-// it carries. Qt's event queue orders the two already; this makes the order visible to
-// ThreadSanitizer, which cannot see Qt's own locks. Process-wide, so that finding it reads
-// nothing the other thread wrote.
-std::mutex &deliveryHandoff() {
-    static std::mutex mutex;
-    return mutex;
+std::atomic<std::uint64_t> nextWatcherId{1};
+
+QEvent::Type deliveryEventType() {
+    static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+    return type;
 }
+
+// One entry's changes are waiting: posted to the application object by the watcher thread.
+struct DeliveryEvent : QEvent {
+    DeliveryEvent(std::uint64_t watcherId, std::shared_ptr<PathWatcherEntry> entry)
+        : QEvent(deliveryEventType())
+        , watcherId(watcherId)
+        , entry(std::move(entry)) {}
+    const std::uint64_t watcherId;
+    const std::shared_ptr<PathWatcherEntry> entry;
+};
+
 } // namespace
+
+// Takes this watcher's deliveries off the application object's queue, on the main thread. It
+// outlives the watcher until the event loop runs again, since a delegate may destroy the
+// watcher in the middle of a delivery.
+class PathWatcher::Receiver : public QObject {
+public:
+    Receiver(PathWatcher *watcher, std::uint64_t id)
+        : QObject(QCoreApplication::instance())
+        , watcher(watcher)
+        , id(id) {}
+    PathWatcher *watcher; // null once the watcher is gone
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        ThreadHandoff::takenOver();
+        if (event->type() != deliveryEventType())
+            return false;
+        const auto *delivery = static_cast<const DeliveryEvent *>(event);
+        if (delivery->watcherId != id)
+            return false; // another watcher's
+        deliver(delivery->entry);
+        return true;
+    }
+
+private:
+    void deliver(const std::shared_ptr<PathWatcherEntry> &entry) {
+        const std::uint32_t flags = entry->takePendingFlags();
+        const QString path = entry->path();
+        if (!watcher) // deliveries still queued when the watcher went are dropped
+            return;
+        for (const QString &name : notificationNamesForFlags(flags)) {
+            PathWatcherDelegate *const delegate = watcher->delegate_;
+            if (delegate)
+                delegate->PathWatcherReceivedNotificationForPath(watcher, name, path);
+            if (!watcher) // the delegate destroyed the watcher
+                return;
+            if (!delegate || watcher->alwaysPostNotifications_)
+                NotificationCenter::workspace().postNotificationName(
+                    name, watcher, {{QStringLiteral("path"), path}});
+            if (!watcher)
+                return;
+        }
+    }
+
+    const std::uint64_t id;
+};
 
 std::unique_ptr<PathWatcher> PathWatcher::create() {
     auto queue = KernelQueue::create();
@@ -40,13 +94,18 @@ std::unique_ptr<PathWatcher> PathWatcher::create() {
 }
 
 PathWatcher::PathWatcher(std::unique_ptr<KernelQueue> queue)
-    : shared_(std::make_shared<Shared>()) {
-    shared_->queue = std::move(queue);
-    shared_->owner = this;
+    : shared_(std::make_shared<Shared>(std::move(queue), false, nextWatcherId++))
+    , receiver_(new Receiver(this, shared_->id)) {
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(receiver_);
 }
 
 PathWatcher::~PathWatcher() {
-    shared_->owner = nullptr;
+    receiver_->watcher = nullptr;
+    if (QCoreApplication::instance())
+        receiver_->deleteLater(); // it may be delivering right now
+    else
+        delete receiver_;
     shared_->keepWatcherThreadRunning = false;
     shared_->queue->interrupt();
     removeAllPaths();
@@ -61,7 +120,6 @@ void PathWatcher::addPath(const QString &path) {
 void PathWatcher::addPath(const QString &path, std::uint32_t flags) {
     if (path.isNull())
         return;
-    std::lock_guard guard(lock_);
     if (watchedPathEntries_.contains(path))
         return;
     if (!addPathToQueue(path, flags)) {
@@ -74,7 +132,6 @@ void PathWatcher::addPath(const QString &path, std::uint32_t flags) {
 
 std::shared_ptr<PathWatcherEntry> PathWatcher::addPathToQueue(const QString &path,
                                                               std::uint32_t flags) {
-    std::lock_guard guard(lock_);
     const auto it = watchedPathEntries_.find(path);
     std::shared_ptr<PathWatcherEntry> entry;
     if (it != watchedPathEntries_.end()) {
@@ -105,7 +162,6 @@ std::shared_ptr<PathWatcherEntry> PathWatcher::addPathToQueue(const QString &pat
 void PathWatcher::removePath(const QString &path) {
     if (path.isNull())
         return;
-    std::lock_guard guard(lock_);
     const auto it = watchedPathEntries_.find(path);
     if (it == watchedPathEntries_.end())
         return;
@@ -115,14 +171,12 @@ void PathWatcher::removePath(const QString &path) {
 }
 
 void PathWatcher::removeAllPaths() {
-    std::lock_guard guard(lock_);
     for (const auto &[path, entry] : watchedPathEntries_)
         shared_->queue->remove(entry->watchedFD());
     watchedPathEntries_.clear();
 }
 
 std::size_t PathWatcher::numberOfWatchedPaths() const {
-    std::lock_guard guard(lock_);
     return watchedPathEntries_.size();
 }
 
@@ -155,15 +209,12 @@ void PathWatcher::watcherThread(const std::shared_ptr<Shared> &shared) {
             const auto entry = std::static_pointer_cast<PathWatcherEntry>(events[0].udata.lock());
             if (events[0].fflags == 0 || !entry || entry->path().isNull())
                 continue;
-            const QStringList names = notificationNamesForFlags(events[0].fflags);
-            std::lock_guard handoff(deliveryHandoff());
-            QMetaObject::invokeMethod(
-                QCoreApplication::instance(),
-                [shared, names, path = entry->path()] {
-                    { std::lock_guard handoff(deliveryHandoff()); }
-                    deliver(*shared, names, path);
-                },
-                Qt::QueuedConnection);
+            // While a delivery for this path is queued, it takes these changes too.
+            if (!entry->addPendingFlags(events[0].fflags))
+                continue;
+            auto *delivery = new DeliveryEvent(shared->id, entry);
+            ThreadHandoff::handedOver();
+            QCoreApplication::postEvent(QCoreApplication::instance(), delivery);
         } catch (const std::exception &e) {
             NSLog(QStringLiteral("Error in PathWatcher watcherThread: %1")
                       .arg(QString::fromLocal8Bit(e.what())));
@@ -172,21 +223,4 @@ void PathWatcher::watcherThread(const std::shared_ptr<Shared> &shared) {
     if (const int error = queue.close())
         NSLog(QStringLiteral("PathWatcher watcherThread: Couldn't close main kqueue (%1)")
                   .arg(error));
-}
-
-void PathWatcher::deliver(const Shared &shared, const QStringList &names, const QString &path) {
-    for (const QString &name : names) {
-        PathWatcher *watcher = shared.owner;
-        if (!watcher)
-            return;
-        PathWatcherDelegate *const delegate = watcher->delegate_;
-        if (delegate)
-            delegate->PathWatcherReceivedNotificationForPath(watcher, name, path);
-        watcher = shared.owner; // the delegate may have destroyed the watcher
-        if (!watcher)
-            return;
-        if (!delegate || watcher->alwaysPostNotifications_)
-            NotificationCenter::workspace().postNotificationName(name, watcher,
-                                                                 {{QStringLiteral("path"), path}});
-    }
 }

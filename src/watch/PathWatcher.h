@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <thread>
 
 class PathWatcher;
@@ -44,6 +43,8 @@ public:
 // is set. One kernel queue and one thread per watcher; the thread starts with the first path
 // watched and ends with the watcher. Create, use and destroy it on the main thread.
 // It does not look into folders: a change inside one is reported for the folder's path.
+// Changes that arrive while a path's last ones wait to be delivered are merged into that
+// delivery, so a burst of changes costs one delivery per turn of the event loop, not one each.
 class PathWatcher {
 public:
     // Null when the system gives no kernel queue.
@@ -75,12 +76,12 @@ public:
 private:
     struct Shared;
     explicit PathWatcher(std::unique_ptr<KernelQueue> queue);
+    class Receiver;
     static void watcherThread(const std::shared_ptr<Shared> &shared);
-    static void deliver(const Shared &shared, const QStringList &names, const QString &path);
 
     std::shared_ptr<Shared> shared_;
-    mutable std::recursive_mutex lock_; // guards the table; addPath holds it across the subscribe
-    std::map<QString, std::shared_ptr<PathWatcherEntry>> watchedPathEntries_;
+    Receiver *receiver_; // delivers on the main thread
+    std::map<QString, std::shared_ptr<PathWatcherEntry>> watchedPathEntries_; // main thread only
     std::thread thread_;
     PathWatcherDelegate *delegate_ = nullptr;
     bool alwaysPostNotifications_ = false;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -24,10 +25,16 @@ public:
     std::uint32_t subscriptionFlags() const { return subscriptionFlags_; }
     void setSubscriptionFlags(std::uint32_t flags) { subscriptionFlags_ = flags; }
 
+    // Changes read but not yet delivered: the reading thread adds them (true when none were
+    // waiting, so that one delivery must be queued) and the delivery takes them all.
+    bool addPendingFlags(std::uint32_t flags) { return pendingFlags_.fetch_or(flags) == 0; }
+    std::uint32_t takePendingFlags() { return pendingFlags_.exchange(0); }
+
 private:
     PathWatcherEntry(const QString &path, int fd, std::uint32_t flags);
 
     const QString path_;
     const int watchedFD_;
     std::uint32_t subscriptionFlags_;
+    std::atomic<std::uint32_t> pendingFlags_{0};
 };

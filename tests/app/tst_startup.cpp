@@ -151,7 +151,7 @@ private slots:
             return l.startsWith("The Documents folder") && l.contains("does not exist");
         }));
         QVERIFY(std::any_of(log.begin(), log.end(), [this](const QString &l) {
-            return l.startsWith("PathWatcher tried to add the path " + home->desktop());
+            return l.startsWith("The Desktop folder " + home->desktop() + " does not exist");
         }));
         QCOMPARE(program.ui.LevelIndictorLabel->text(), QStringLiteral("Cleaning is optional."));
         QVERIFY(!QFileInfo::exists(home->desktop()) && !QFileInfo::exists(home->documents()));

@@ -10,7 +10,10 @@
 #include "UserDefaults.h"
 
 #include <QDir>
+#include <QTimer>
+#include <fcntl.h>
 #include <optional>
+#include <unistd.h>
 
 Q_DECLARE_METATYPE(CleanTrigger)
 using L = QStringList;
@@ -45,9 +48,18 @@ class tst_Clean : public QObject {
             name.endsWith('/') ? void(QDir(home->desktop()).mkpath(name))
                                : TestHome::writeFile(home->desktop() + '/' + name, name.toUtf8());
     }
+    void putManyEmptyItems(int count) {
+        const QByteArray desktop = QFile::encodeName(home->desktop());
+        for (int i = 0; i < count; ++i)
+            ::close(::open(desktop + "/many " + QByteArray::number(i), O_CREAT | O_WRONLY, 0600));
+    }
     void putItems(int count, int first = 0) {
         for (int i = first; i < first + count; ++i)
             put({QStringLiteral("item %1").arg(i)});
+    }
+    void clean(CleanTrigger trigger) {
+        cleaner->cleanDesktopItems(trigger);
+        cleaner->waitForIdle();
     }
     QString notice(int count) const {
         return QStringLiteral("Clean Complete: Finished Cleaning:%1 items").arg(count);
@@ -105,7 +117,7 @@ private slots:
         if (desktop.contains("taken"))
             TestHome::writeFile(monthFolder() + "/taken", "was here first");
 
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        clean(CleanTrigger::Button);
 
         L moved = L(desktop).replaceInStrings("/", "");
         moved.removeIf([&staying](const QString &name) { return staying.contains(name); });
@@ -169,7 +181,7 @@ private slots:
             destination = home->path() + "/gone";
         LogLines logged;
 
-        cleaner->cleanDesktopItems(trigger);
+        clean(trigger);
 
         QCOMPARE(reports->alertTexts(), alerts);
         QCOMPARE(reports->noticeTexts(), notices);
@@ -210,7 +222,7 @@ private slots:
         putItems(items);
         LogLines log;
 
-        cleaner->cleanDesktopItems(CleanTrigger::Automatic);
+        clean(CleanTrigger::Automatic);
 
         QCOMPARE(entries(home->desktop()).size(), moves ? 0 : items);
         QCOMPARE(entries(monthFolder()).size(), moves ? items : 0);
@@ -223,23 +235,23 @@ private slots:
 
     void oneNoticePerRunAndTrigger() {
         putItems(3);
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        clean(CleanTrigger::Button);
         putItems(5, 3); // a second run within half a second: no notice of its own
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        clean(CleanTrigger::Button);
         put({"by shortcut"});
-        cleaner->cleanDesktopItems(CleanTrigger::Shortcut);
+        clean(CleanTrigger::Shortcut);
         QTRY_COMPARE(reports->notices.size(), 2);
         QTest::qWait(PendingNotice::delayMilliseconds + 100);
         QCOMPARE(reports->noticeTexts(), (L{notice(3), notice(1)}));
         putItems(1, 100); // after the notice, a run has its own again
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        clean(CleanTrigger::Button);
         QTRY_COMPARE(reports->notices.size(), 3);
     }
 
     void logsEachStep() {
         put({"one", "two"});
         LogLines log;
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        clean(CleanTrigger::Button);
         QCOMPARE(log.lines().mid(0, 8),
                  (L{"The folder that the user wants clean items to move to does exists, "
                     "can clean the desktop",
@@ -252,13 +264,58 @@ private slots:
 
         LogLines again;
         defaults->setBool(true, SettingsKeys::AutoClean);
-        cleaner->cleanDesktopItems(CleanTrigger::Automatic);
+        clean(CleanTrigger::Automatic);
         QCOMPARE(again.lines(),
                  (L{"Auto clean is on...",
                     "The folder that the user wants clean items to move to does exists",
                     "month is: December 2026", "Folder for cleaned items is:" + destination,
                     "Quillmere does exist don't create folder folder",
                     "Month folder exist don't create folder folder", tableRows}));
+    }
+
+    // The moves run on a worker: the main thread answers throughout, and a trigger that comes
+    // during the clean runs after it, on the Desktop as the clean left it.
+    void aLongCleanKeepsTheMainThreadAnswering() {
+        const int count = 20000;
+        putManyEmptyItems(count);
+        defaults->setBool(true, SettingsKeys::AutoClean);
+        int ticks = 0;
+        QTimer timer;
+        QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.start(1);
+        QList<std::pair<CleanTrigger, std::optional<quint64>>> ended;
+        int ticksAtFirstEnd = -1;
+        Cleaner cleaner(*defaults, {[this] { return destination; },
+                                    [] { return QString(); },
+                                    {},
+                                    [] { return QDate(2026, 12, 5); },
+                                    [&](CleanTrigger trigger, std::optional<quint64> left) {
+                                        ended.append({trigger, left});
+                                        if (ticksAtFirstEnd < 0)
+                                            ticksAtFirstEnd = ticks;
+                                    }});
+        cleaner.cleanDesktopItems(CleanTrigger::Button);
+        cleaner.cleanDesktopItems(CleanTrigger::Automatic);
+        QVERIFY(ended.isEmpty() && cleaner.hasRun(CleanTrigger::Automatic));
+        cleaner.waitForIdle();
+        QVERIFY(ticksAtFirstEnd > 0);
+        using Ended = decltype(ended);
+        QCOMPARE(ended, (Ended{{CleanTrigger::Button, 0}, {CleanTrigger::Automatic, 0}}));
+        QCOMPARE(entries(monthFolder()).size(), count);
+    }
+
+    // Stopped in the middle (the program quits): every item is in one place, whole.
+    void aStoppedCleanLeavesNothingHalfMoved() {
+        const int count = 20000;
+        putManyEmptyItems(count);
+        cleaner->cleanDesktopItems(CleanTrigger::Button);
+        QTRY_VERIFY(!entries(monthFolder()).isEmpty());
+        cleaner.reset(); // the worker finishes the item in hand and is joined
+        const qsizetype moved = entries(monthFolder()).size();
+        QCOMPARE(entries(home->desktop()).size() + moved, count);
+        // A fast machine may finish before the stop; a stopped run ends without a notice.
+        QTest::qWait(PendingNotice::delayMilliseconds + 100);
+        QVERIFY(moved == count || reports->notices.isEmpty());
     }
 };
 

@@ -84,11 +84,12 @@ int main(int argc, char **argv) {
         setLogSink([](const QString &) {});
         Alerts::setPresenterForTesting([](const Alert &) { return Alerts::FirstButtonReturn; });
         UserDefaults defaults(UserDefaults::standardFilePath());
-        Cleaner(defaults, {[] { return StandardFolders::documents(); },
-                           [] {
-                               return QString();
-                           }})
-            .cleanDesktopItems(CleanTrigger::Button);
+        Cleaner cleaner(defaults, {[] { return StandardFolders::documents(); },
+                                   [] {
+                                       return QString();
+                                   }});
+        cleaner.cleanDesktopItems(CleanTrigger::Button);
+        cleaner.waitForIdle();
         return 0;
     }
     tst_CleanKilled test;

@@ -33,6 +33,7 @@ class TestRestore : public QObject {
     void restoreFrom(const QString &folder, int result = OpenPanel::OKButton) {
         restore->restoreFiles(home->documents());
         panel.end(result, result == OpenPanel::OKButton ? folder : QString());
+        restore->waitForIdle();
     }
 
 private slots:
