@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Moves within and across file systems: every entry arrives exactly once with its content,
-// type, mode and times; a failure leaves the source as it was and no copy behind.
+// type, mode and times; a failure leaves the source as it was and no copy behind; a file or
+// folder that another program opens or changes while it is copied stays where it is.
 #include "FileManager.h"
 
 #include <QCryptographicHash>
@@ -9,7 +10,10 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <fstream>
+#include <semaphore>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -20,7 +24,8 @@ void writeBytes(const QByteArray &path, const QByteArray &content) {
 
 QByteArray readBytes(const QByteArray &path) {
     std::ifstream in(path.constData(), std::ios::binary);
-    return in ? QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}) : "unreadable";
+    std::ostringstream content;
+    return in && content << in.rdbuf() ? QByteArray::fromStdString(content.str()) : "unreadable";
 }
 
 // Every entry at and below `path` by relative name: mode, modification time, and a digest of
@@ -62,6 +67,53 @@ void makeTree(const QByteArray &root) {
     const timespec old[2] = {{1000000000, 0}, {1000000000, 123456789}};
     QVERIFY(utimensat(AT_FDCWD, root + "/empty", old, 0) == 0);
 }
+// Whether someone's open of the file at `path` waits for a lease on it to be given up.
+bool leaseBreaking(const QByteArray &path) {
+    struct stat st;
+    QFile locks(QStringLiteral("/proc/locks"));
+    if (stat(path, &st) != 0 || !locks.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray inode = ':' + QByteArray::number(quint64(st.st_ino)) + ' ';
+    for (const QByteArray &line : locks.readAll().split('\n'))
+        if (line.contains(" BREAKING ") && line.contains(inode))
+            return true;
+    return false;
+}
+
+// Another program writing a file: it opens it, appends `first`, and appends `second` when told.
+class Writer {
+public:
+    Writer(const QByteArray &path, QByteArray first, QByteArray second)
+        : path_(QFile::decodeName(path))
+        , first_(std::move(first))
+        , second_(std::move(second)) {}
+    ~Writer() { finish(); }
+    void start() {
+        thread_ = std::thread([this] {
+            QFile file(path_);
+            file.open(QIODevice::WriteOnly | QIODevice::Append);
+            file.write(first_);
+            file.flush();
+            opened_ = true;
+            goOn_.acquire();
+            file.write(second_);
+        });
+    }
+    bool hasOpened() const { return opened_; }
+    void finish() {
+        if (thread_.joinable()) {
+            goOn_.release();
+            thread_.join();
+        }
+    }
+
+private:
+    const QString path_;
+    const QByteArray first_, second_;
+    std::thread thread_;
+    std::atomic<bool> opened_{false};
+    std::binary_semaphore goOn_{0};
+};
 } // namespace
 
 class tst_Move : public QObject {
@@ -126,6 +178,81 @@ private slots:
         // Only the other writer's file is there: the copy is gone, temporary name and all.
         QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{"racing"});
         QCOMPARE(readBytes(targetFolder + "/racing"), "someone else's");
+    }
+
+    // Every byte the writer writes ends up in the original, and no copy is left.
+    void fileOpenElsewhereStays_data() {
+        QTest::addColumn<bool>("openedWhileCopied");
+        QTest::newRow("open before the move") << false;
+        QTest::newRow("opened while it was copied") << true;
+    }
+    void fileOpenElsewhereStays() {
+        QFETCH(bool, openedWhileCopied);
+        const QByteArray source = folder(false) + "/download.part", targetFolder = folder(true);
+        const QByteArray start(64 << 10, 's'), first(64 << 10, 'f'), second(576 << 10, 'z');
+        writeBytes(source, start);
+        Writer writer(source, first, second);
+        if (!openedWhileCopied) {
+            writer.start();
+            QTRY_VERIFY(writer.hasOpened());
+        }
+        FileManager::setBeforeCommitHookForTesting([&](const QByteArray &) {
+            if (!openedWhileCopied)
+                return;
+            writer.start();
+            // Its open waits while the mover gives up its lease; without one it goes through.
+            QTRY_VERIFY_WITH_TIMEOUT(writer.hasOpened() || leaseBreaking(source), 30000);
+        });
+        QString error;
+        QVERIFY(!FileManager::moveItemAtPath(source, targetFolder + "/download.part", &error));
+        QVERIFY2(error.contains(QLatin1String("open in another program")), qPrintable(error));
+        writer.finish();
+        QCOMPARE(readBytes(source), start + first + second);
+        QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{});
+    }
+
+    // The folder changes after its copy is made, before the copy is put in place: the copy goes,
+    // and the original stays as it now is.
+    void folderChangedWhileCopiedStays_data() {
+        QTest::addColumn<QByteArray>("change");
+        QTest::newRow("document saved over (a new file renamed over it)") << QByteArray("save");
+        QTest::newRow("file written in place") << QByteArray("append");
+        QTest::newRow("entry added") << QByteArray("add");
+        QTest::newRow("entry removed") << QByteArray("remove");
+        QTest::newRow("entry renamed") << QByteArray("rename");
+        QTest::newRow("file held open by another program") << QByteArray("hold");
+    }
+    void folderChangedWhileCopiedStays() {
+        QFETCH(QByteArray, change);
+        const QByteArray source = folder(false) + "/Project", targetFolder = folder(true);
+        makeTree(source);
+        const QByteArray report = source + "/nested/report.txt";
+        writeBytes(report, "first version");
+        QFile held(QFile::decodeName(report));
+        QVERIFY(change != "hold" || held.open(QIODevice::ReadOnly));
+        auto changed = snapshot(source);
+        FileManager::setBeforeCommitHookForTesting([&](const QByteArray &) {
+            if (change == "save") {
+                writeBytes(report + ".tmp", "second version");
+                QVERIFY(rename(report + ".tmp", report) == 0);
+            } else if (change == "append") {
+                std::ofstream(report.constData(), std::ios::app) << ", and more";
+            } else if (change == "add") {
+                writeBytes(source + "/new", "new");
+            } else if (change == "remove") {
+                QVERIFY(unlink(source + "/empty") == 0);
+            } else if (change == "rename") {
+                QVERIFY(rename(source + "/-n", source + "/-m") == 0);
+            }
+            changed = snapshot(source);
+        });
+        QString error;
+        QVERIFY(!FileManager::moveItemAtPath(source, targetFolder + "/Project", &error));
+        QVERIFY2(error.contains(change == "hold" ? "open in another program"
+                                                 : "changed while it was copied"),
+                 qPrintable(error));
+        QCOMPARE(snapshot(source), changed);
+        QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{});
     }
 
     // The move runs in this test's own executable (--move) inside another setting: a 1 MiB file
