@@ -158,6 +158,8 @@ void AppDelegate::applicationDidFinishLaunching() {
 
     exceptions_->setTableView(ui_.tableView);
     exceptions_->load();
+    ui_.exceptionsFileMessage->setText(exceptions_->fileMessage());
+    ui_.exceptionsFileMessage->setVisible(!exceptions_->fileMessage().isEmpty());
     // The global shortcuts register here once the hot-key service is part of the program.
     QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);
 
