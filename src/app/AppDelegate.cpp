@@ -186,6 +186,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     ui_.tableView->setModel(&exceptions_->model());
     exceptions_->setSelectionModel(ui_.tableView->selectionModel());
     exceptions_->load();
+    ui_.exceptionsFileMessage->setText(exceptions_->fileMessage());
+    ui_.exceptionsFileMessage->setVisible(!exceptions_->fileMessage().isEmpty());
     // The global shortcuts register here once the hot-key service is part of the program.
     QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);
 

@@ -5,11 +5,14 @@
 
 #include <QRandomGenerator>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
+#include <map>
 #include <optional>
+#include <string>
 #include <sys/sendfile.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -86,8 +89,19 @@ private:
     DIR *dir_;
 };
 
+// Failures of our own, beside errno values.
+constexpr int kOpenElsewhere = 0x10001; // another program has a file open: it may still write
+constexpr int kChanged = 0x10002;       // the source changed while it was copied
+
 QString errorText(int error) {
-    return QString::fromUtf8(strerrordesc_np(error));
+    switch (error) {
+    case kOpenElsewhere:
+        return QStringLiteral("it is open in another program; left it for the next change");
+    case kChanged:
+        return QStringLiteral("it changed while it was copied; left it as it is");
+    default:
+        return QString::fromUtf8(strerrordesc_np(error));
+    }
 }
 
 bool fail(QString *error, const QString &text) {
@@ -127,17 +141,71 @@ int openDirectory(int dirFd, const char *name) {
     return openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
 }
 
+// What a source entry was when it was copied. Any difference later (another file renamed over
+// it, a write, a change of mode, an entry added to or removed from a folder) means the copy no
+// longer is the entry. The access time is left out: copying reads.
+struct Signature {
+    ino_t inode;
+    mode_t mode;
+    off_t size;
+    timespec modified, changed;
+
+    explicit Signature(const struct stat &st)
+        : inode(st.st_ino)
+        , mode(st.st_mode)
+        , size(st.st_size)
+        , modified(st.st_mtim)
+        , changed(st.st_ctim) {}
+    bool operator==(const Signature &other) const {
+        return sameContent(other) && mode == other.mode && same(changed, other.changed);
+    }
+    bool sameContent(const Signature &other) const {
+        return inode == other.inode && size == other.size && same(modified, other.modified);
+    }
+
+private:
+    static bool same(timespec a, timespec b) {
+        return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+    }
+};
+
+// Every entry of a copied item as it was copied, by its path inside the item ("" is the item).
+using Snapshot = std::map<std::string, Signature>;
+
+std::string childPath(const std::string &parent, const char *name) {
+    return parent.empty() ? std::string(name) : parent + '/' + name;
+}
+
+// A write lease is granted only while no one else has the file open, and is broken when someone
+// opens it: held while a file is copied, it tells whether the copy can stand for the file. The
+// kernel signals a break with SIGIO, whose default would end the program, unless F_SETSIG names
+// another signal: SIGURG, which is ignored unless handled, and nothing here handles it. The lease
+// is watched with F_GETLEASE instead. Returns 0 (`held` tells whether a lease was granted: not
+// for a file of another owner without CAP_LEASE, nor on a file system without leases; such a file
+// relies on the other checks) or kOpenElsewhere.
+int takeWriteLease(int fd, bool *held) {
+    *held = fcntl(fd, F_SETSIG, SIGURG) == 0 && fcntl(fd, F_SETLEASE, F_WRLCK) == 0;
+    return !*held && errno == EAGAIN ? kOpenElsewhere : 0;
+}
+
+bool leaseBroken(int fd) {
+    return fcntl(fd, F_GETLEASE) != F_WRLCK;
+}
+
 int copyItem(int srcDir, const char *srcName, const struct stat &st, int dstDir,
-             const char *dstName, bool *created);
+             const char *dstName, bool *created, Snapshot *seen, const std::string &path);
 
 // One way of copying data, step by step to the end: 0 at the end, an errno value when it failed
-// after data moved or in a way `fallsBack` does not accept, -1 when the next way should try.
+// after data moved or in a way `fallsBack` does not accept, -1 when the next way should try,
+// kOpenElsewhere when the lease on `leased` broke.
 template <typename Step, typename FallsBack>
-int copyWith(Step step, FallsBack fallsBack, off_t *copied) {
+int copyWith(Step step, FallsBack fallsBack, off_t *copied, int leased) {
     for (;;) {
         const ssize_t n = step();
         if (n > 0) {
             *copied += n;
+            if (leased >= 0 && leaseBroken(leased))
+                return kOpenElsewhere;
             continue;
         }
         if (n == 0)
@@ -149,24 +217,29 @@ int copyWith(Step step, FallsBack fallsBack, off_t *copied) {
 }
 
 // Data from `in` to `out` up to the end of `in`: in the kernel where it can (copy_file_range,
-// then sendfile), else through a buffer. Returns 0 or an errno value.
-int copyData(int in, int out, off_t *copied) {
-    constexpr size_t chunk = size_t(1) << 30;
+// then sendfile), else through a buffer. Between steps, whether the lease that `in` holds
+// (when `leased`) still stands, so that a program opening the file waits one step at most.
+// Returns 0, an errno value or kOpenElsewhere.
+int copyData(int in, int out, off_t *copied, bool leased) {
+    constexpr size_t chunk = size_t(8) << 20;
+    const int lease = leased ? in : -1;
     *copied = 0;
     int result = copyWith([&] { return copy_file_range(in, nullptr, out, nullptr, chunk, 0); },
                           [](int e) {
                               return e == EXDEV || e == EINVAL || e == ENOSYS || e == EOPNOTSUPP ||
                                      e == EBADF;
                           },
-                          copied);
+                          copied, lease);
     if (result >= 0)
         return result;
     result = copyWith([&] { return sendfile(out, in, nullptr, chunk); },
-                      [](int e) { return e == EINVAL || e == ENOSYS; }, copied);
+                      [](int e) { return e == EINVAL || e == ENOSYS; }, copied, lease);
     if (result >= 0)
         return result;
     std::vector<char> buffer(256 * 1024);
     for (;;) {
+        if (lease >= 0 && leaseBroken(lease))
+            return kOpenElsewhere;
         const ssize_t n = read(in, buffer.data(), buffer.size());
         if (n == 0)
             return 0;
@@ -199,42 +272,58 @@ int copyAttributes(int fd, const struct stat &st) {
     return futimens(fd, times) == 0 ? 0 : errno;
 }
 
-int copyFile(int srcDir, const char *srcName, int dstDir, const char *dstName, bool *created) {
-    Fd in(openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+// A regular file, copied under a write lease. `leased`, when given, receives the source's
+// descriptor, lease and all, for the caller to check again before the source is removed (a file
+// inside a folder is closed here, and its lease ends with it).
+int copyFile(int srcDir, const char *srcName, int dstDir, const char *dstName, bool *created,
+             Snapshot *seen, const std::string &path, Fd *leased) {
+    // Without blocking: a FIFO put in its place since it was listed opens at once, and is refused.
+    Fd in(openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!in.valid())
         return errno;
     struct stat before;
     if (fstat(in.get(), &before) != 0)
         return errno;
     if (!S_ISREG(before.st_mode))
-        return EAGAIN; // replaced by something else since it was listed
+        return kChanged; // replaced by something else since it was listed
+    bool held = false;
+    if (const int e = takeWriteLease(in.get(), &held))
+        return e;
     Fd out(openat(dstDir, dstName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.valid())
         return errno;
     *created = true;
     off_t copied = 0;
-    if (const int e = copyData(in.get(), out.get(), &copied))
+    if (const int e = copyData(in.get(), out.get(), &copied, held))
         return e;
     // The copy counts only if the source stood still while it was read.
     struct stat after;
     if (fstat(in.get(), &after) != 0)
         return errno;
-    if (copied != before.st_size || after.st_size != before.st_size ||
-        after.st_mtim.tv_sec != before.st_mtim.tv_sec ||
-        after.st_mtim.tv_nsec != before.st_mtim.tv_nsec)
-        return EAGAIN;
+    if (copied != before.st_size || !(Signature(after) == Signature(before)))
+        return kChanged;
     if (const int e = copyAttributes(out.get(), before))
         return e;
     if (fsync(out.get()) != 0)
         return errno;
+    if (held && leaseBroken(in.get()))
+        return kOpenElsewhere;
+    seen->insert_or_assign(path, Signature(before));
+    if (leased && held)
+        *leased = std::move(in);
     return out.close();
 }
 
 int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int dstDir,
-                  const char *dstName, bool *created) {
+                  const char *dstName, bool *created, Snapshot *seen, const std::string &path) {
     Directory in(openDirectory(srcDir, srcName));
     if (!in.valid())
         return errno;
+    // Before its entries are read: one added or removed later changes the folder's times.
+    struct stat opened;
+    if (fstat(in.fd(), &opened) != 0)
+        return errno;
+    seen->insert_or_assign(path, Signature(opened));
     if (mkdirat(dstDir, dstName, 0700) != 0)
         return errno;
     *created = true;
@@ -251,7 +340,8 @@ int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int ds
         if (fstatat(in.fd(), name, &child, AT_SYMLINK_NOFOLLOW) != 0)
             return errno;
         bool childCreated = false;
-        if (const int e = copyItem(in.fd(), name, child, out.get(), name, &childCreated))
+        if (const int e = copyItem(in.fd(), name, child, out.get(), name, &childCreated, seen,
+                                   childPath(path, name)))
             return e;
     }
     if (readError)
@@ -299,20 +389,68 @@ int copySpecial(int srcDir, const char *srcName, const struct stat &st, int dstD
     return utimensat(dstDir, dstName, times, AT_SYMLINK_NOFOLLOW) == 0 ? 0 : errno;
 }
 
-// Copies one entry (recursively for a folder). `created` tells whether anything was made at
-// dstName, so that a failure knows whether there is a partial copy to remove.
+// Copies one entry (recursively for a folder), noting in `seen` what each entry was when it was
+// copied. `created` tells whether anything was made at dstName, so that a failure knows whether
+// there is a partial copy to remove.
 int copyItem(int srcDir, const char *srcName, const struct stat &st, int dstDir,
-             const char *dstName, bool *created) {
+             const char *dstName, bool *created, Snapshot *seen, const std::string &path) {
     switch (st.st_mode & S_IFMT) {
     case S_IFREG:
-        return copyFile(srcDir, srcName, dstDir, dstName, created);
+        return copyFile(srcDir, srcName, dstDir, dstName, created, seen, path, nullptr);
     case S_IFDIR:
-        return copyDirectory(srcDir, srcName, st, dstDir, dstName, created);
+        return copyDirectory(srcDir, srcName, st, dstDir, dstName, created, seen, path);
     case S_IFLNK:
+        seen->insert_or_assign(path, Signature(st));
         return copySymbolicLink(srcDir, srcName, st, dstDir, dstName, created);
     default:
+        seen->insert_or_assign(path, Signature(st));
         return copySpecial(srcDir, srcName, st, dstDir, dstName, created);
     }
+}
+
+// 0 when the source at `name` still is what was copied: the same entries, each as it was, and
+// no file in it open elsewhere (its lease can be taken). Else kChanged, kOpenElsewhere or an
+// errno value. `count` adds up the entries met, to tell an entry removed since.
+int entriesAsCopied(int dirFd, const char *name, const Snapshot &seen, const std::string &path,
+                    size_t *count) {
+    struct stat st;
+    if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return errno == ENOENT ? kChanged : errno;
+    const auto it = seen.find(path);
+    if (it == seen.end() || !(it->second == Signature(st)))
+        return kChanged;
+    ++*count;
+    if (S_ISREG(st.st_mode)) {
+        Fd file(openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        bool held = false;
+        return file.valid() ? takeWriteLease(file.get(), &held) : errno;
+    }
+    if (!S_ISDIR(st.st_mode))
+        return 0;
+    Directory dir(openDirectory(dirFd, name));
+    if (!dir.valid())
+        return errno;
+    int readError = 0;
+    while (const char *child = dir.next(&readError))
+        if (const int e = entriesAsCopied(dir.fd(), child, seen, childPath(path, child), count))
+            return e;
+    return readError;
+}
+
+// The same for the moved item as a whole. A moved file whose lease is `leased` is not opened
+// again: that would break its own lease.
+int stillAsCopied(int dirFd, const char *name, const Snapshot &seen, const Fd &leased) {
+    if (leased.valid()) {
+        struct stat st;
+        if (leaseBroken(leased.get()))
+            return kOpenElsewhere;
+        if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return errno == ENOENT ? kChanged : errno;
+        return seen.at({}) == Signature(st) ? 0 : kChanged;
+    }
+    size_t count = 0;
+    const int e = entriesAsCopied(dirFd, name, seen, {}, &count);
+    return e ? e : count == seen.size() ? 0 : kChanged;
 }
 
 // Removes a partial copy of ours. Its folders may already carry a read-only mode taken from
@@ -342,11 +480,19 @@ int removeCopy(int dirFd, const char *name) {
 }
 
 // Removes from the source what the finished copy holds, entry by entry, so that anything added
-// to a source folder while it was being copied stays (its folder then stays too).
-int removeSourceAlongCopy(int srcDir, const char *name, int copyDir) {
+// to a source folder while it was being copied stays (its folder then stays too), and so does
+// anything that changed since it was copied.
+int removeSourceAlongCopy(int srcDir, const char *name, int copyDir, const Snapshot &seen,
+                          const std::string &path) {
     struct stat st;
     if (fstatat(srcDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
+    // The same entry with the same content: a folder's own times change as it is emptied, and
+    // a file's change time when another of its names goes.
+    const auto it = seen.find(path);
+    if (it == seen.end() || it->second.inode != st.st_ino ||
+        (!S_ISDIR(st.st_mode) && !it->second.sameContent(Signature(st))))
+        return kChanged;
     if (!S_ISDIR(st.st_mode))
         return unlinkat(srcDir, name, 0) == 0 || errno == ENOENT ? 0 : errno;
     Fd source(openDirectory(srcDir, name));
@@ -355,7 +501,8 @@ int removeSourceAlongCopy(int srcDir, const char *name, int copyDir) {
         return errno;
     int readError = 0;
     while (const char *child = copy.next(&readError)) {
-        if (const int e = removeSourceAlongCopy(source.get(), child, copy.fd()))
+        if (const int e =
+                removeSourceAlongCopy(source.get(), child, copy.fd(), seen, childPath(path, child)))
             return e;
     }
     if (readError)
@@ -410,13 +557,19 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
     if (S_ISDIR(st.st_mode) && liesInside(dstDir.get(), st))
         return moveFailed(error, source, target, EINVAL);
 
+    // A moved file keeps its descriptor, and so its lease, until the original is gone.
+    Fd leased;
+    Snapshot seen;
     QByteArray temporary;
     int copyError = EEXIST;
     for (int attempt = 0; attempt < 16 && copyError == EEXIST; ++attempt) {
         temporary = temporaryName();
         bool created = false;
-        copyError = copyItem(srcDir.get(), from->name.constData(), st, dstDir.get(),
-                             temporary.constData(), &created);
+        copyError = S_ISREG(st.st_mode)
+                        ? copyFile(srcDir.get(), from->name.constData(), dstDir.get(),
+                                   temporary.constData(), &created, &seen, {}, &leased)
+                        : copyItem(srcDir.get(), from->name.constData(), st, dstDir.get(),
+                                   temporary.constData(), &created, &seen, {});
         if (copyError && created) {
             removeCopy(dstDir.get(), temporary.constData());
             return moveFailed(error, source, target, copyError);
@@ -427,6 +580,12 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
 
     if (beforeCommitHook())
         beforeCommitHook()(target);
+    // Anything that changed while the copy was made, or a file someone opened meanwhile,
+    // discards the copy and leaves the original whole.
+    if (const int e = stillAsCopied(srcDir.get(), from->name.constData(), seen, leased)) {
+        removeCopy(dstDir.get(), temporary.constData());
+        return moveFailed(error, source, target, e);
+    }
     if (renameat2(dstDir.get(), temporary.constData(), dstDir.get(), to->name.constData(),
                   RENAME_NOREPLACE) != 0) {
         const int e = errno;
@@ -434,9 +593,17 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
         return moveFailed(error, source, target, e);
     }
     fsync(dstDir.get());
+    // A file opened while the copy was flushed: its copy goes again, before anything is lost.
+    if (leased.valid()) {
+        if (const int e = stillAsCopied(srcDir.get(), from->name.constData(), seen, leased)) {
+            removeCopy(dstDir.get(), to->name.constData());
+            return moveFailed(error, source, target, e);
+        }
+    }
     // From here the whole item is safe at the target; a source that cannot be fully removed
     // leaves the rest of it in place.
-    if (const int e = removeSourceAlongCopy(srcDir.get(), from->name.constData(), dstDir.get())) {
+    if (const int e =
+            removeSourceAlongCopy(srcDir.get(), from->name.constData(), dstDir.get(), seen, {})) {
         return fail(error, QStringLiteral("Moved %1 to %2 but could not remove all of the "
                                           "original: %3")
                                .arg(readableName(source), readableName(target), errorText(e)));

@@ -26,10 +26,13 @@ bool createDirectoryAtPath(const QByteArray &path, QString *error = nullptr);
 // Within one file system this is one rename. Across file systems the item is copied under a
 // hidden temporary name beside the target (data, links as links, permissions, times), flushed
 // to disk, renamed into place, and only then is the source removed; if anything fails before
-// that, the copy is removed and the source is left exactly as it was.
+// that, the copy is removed and the source is left exactly as it was. So it is too when a file
+// of the item is open in another program (it might still write), or when the item changed while
+// it was copied: `error` then says so, and the item can be moved at the next attempt.
 bool moveItemAtPath(const QByteArray &source, const QByteArray &target, QString *error = nullptr);
 
-// Tests: called with the target path when a copied item is complete, just before it is renamed
-// into place (so that a test can make the target appear at the worst moment). Null: no hook.
+// Tests: called with the target path when a copied item is complete, before the source is
+// checked for changes and the copy renamed into place (so that a test can change the source or
+// make the target appear at the worst moment). Null: no hook.
 void setBeforeCommitHookForTesting(std::function<void(const QByteArray &target)> hook);
 } // namespace FileManager

@@ -3,9 +3,9 @@
 
 #include "AtomicFile.h"
 #include "Log.h"
+#include "OutsideFile.h"
 #include "PropertyList.h"
 
-#include <QFile>
 #include <QHash>
 #include <vector>
 
@@ -343,10 +343,8 @@ std::optional<QVariant> unarchiveObjectWithData(const QByteArray &data) {
 }
 
 std::optional<QVariant> unarchiveObjectWithFile(const QString &path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize)
-        return std::nullopt;
-    return unarchiveObjectWithData(file.readAll());
+    const auto bytes = OutsideFile::read(path, kMaxFileSize);
+    return bytes ? unarchiveObjectWithData(*bytes) : std::nullopt;
 }
 
 bool archiveRootObjectToFile(const QVariant &root, const QString &path) {

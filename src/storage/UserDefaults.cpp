@@ -3,17 +3,12 @@
 
 #include "AtomicFile.h"
 #include "Log.h"
+#include "OutsideFile.h"
 #include "PropertyList.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QTimer>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <fcntl.h>
 
 namespace {
 // Writes are gathered for this long and saved together, as a settings store saves itself.
@@ -27,7 +22,8 @@ struct UserDefaults::Private {
     QTimer saveTimer;
     bool dirty = false;
     bool saveFailureLogged = false;
-    // The unreadable file could not be moved aside: it is never written over.
+    // The file was unusable and is still there (a device, a pipe, a failed rename): it is never
+    // written over.
     bool leaveFileAlone = false;
 };
 
@@ -73,46 +69,16 @@ std::optional<QVariantMap> UserDefaults::valuesFromData(const QByteArray &bytes,
 }
 
 void UserDefaults::load() {
-    QFile file(d->path);
-    if (!file.exists())
-        return;
-    QString reason;
-    if (!file.open(QIODevice::ReadOnly))
-        reason = file.errorString();
-    else if (file.size() > kMaxFileSize)
-        reason = QStringLiteral("it is too large");
-    else if (const auto values = valuesFromData(file.readAll(), &reason))
-        d->values = *values;
-    if (!reason.isEmpty())
-        setAside(reason);
-}
-
-// Keeps an unreadable settings file under a new name beside it, so the next save cannot
-// destroy what the user might still recover.
-void UserDefaults::setAside(const QString &reason) {
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
-    const QByteArray from = QFile::encodeName(d->path);
-    QString aside;
-    int err = 0;
-    for (int attempt = 1; attempt <= 100; ++attempt) {
-        aside = d->path + QStringLiteral(".corrupt-") + stamp +
-                (attempt > 1 ? QStringLiteral("-%1").arg(attempt) : QString());
-        const QByteArray to = QFile::encodeName(aside);
-        if (::renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_NOREPLACE) ==
-            0) {
-            NSLog(QStringLiteral("The settings file %1 is unreadable (%2): kept it as %3 and "
-                                 "started with empty settings")
-                      .arg(d->path, reason, aside));
-            return;
-        }
-        err = errno;
-        if (err != EEXIST)
-            break;
-    }
-    d->leaveFileAlone = true;
-    NSLog(QStringLiteral("The settings file %1 is unreadable (%2) and cannot be moved aside (%3): "
-                         "started with empty settings, which will not be saved over it")
-              .arg(d->path, reason, QString::fromLocal8Bit(std::strerror(err))));
+    const auto loaded = OutsideFile::load(
+        d->path, kMaxFileSize,
+        [this](const QByteArray &bytes) {
+            QString reason;
+            if (const auto values = valuesFromData(bytes, &reason))
+                d->values = *values;
+            return reason;
+        },
+        QStringLiteral("The settings file"), QStringLiteral("started with empty settings"));
+    d->leaveFileAlone = loaded.outcome == OutsideFile::Outcome::LeftAlone;
 }
 
 QVariant UserDefaults::objectForKey(const QString &key) const {

@@ -15,7 +15,8 @@
 // bool, qint64 (any integer), double, QString, QByteArray (data), QDateTime, QVariantList
 // (array), QVariantMap (dictionary). Typed reads treat a value of the wrong type as absent.
 // An unreadable or corrupt file is kept aside as "<file>.corrupt-<time>", logged, and the store
-// starts empty. Main thread only.
+// starts empty; a device or a pipe in its place is left alone and never written. A symbolic link
+// is read and written through. Main thread only.
 class UserDefaults : public QObject {
     Q_OBJECT
 public:
@@ -63,6 +64,5 @@ private:
     std::unique_ptr<Private> d;
 
     void load();
-    void setAside(const QString &reason);
     void changed(const QString &key, const QVariant &value);
 };

@@ -6,10 +6,10 @@
 #include "Log.h"
 #include "StandardFolders.h"
 
-#include <QFileInfo>
-
 namespace {
 const QString exceptionsKey = QStringLiteral("ExceptionsKey");
+// Far above any list of exceptions a person keeps, icons and all.
+constexpr qint64 kMaxFileSize = qint64(64) << 20;
 
 QVariantMap rootObject(const QList<ExceptionEntry> &entries) {
     QVariantList list;
@@ -28,32 +28,31 @@ QByteArray ExceptionsFile::archivedData(const QList<ExceptionEntry> &entries) {
     return KeyedArchive::archivedDataWithRootObject(rootObject(entries));
 }
 
-QList<ExceptionEntry> ExceptionsFile::load(const QString &path) {
+QList<ExceptionEntry> ExceptionsFile::load(const QString &path, OutsideFile::Loaded *outcome) {
     QList<ExceptionEntry> entries;
-    if (!QFileInfo::exists(path))
-        return entries;
-    const std::optional<QVariant> root = KeyedArchive::unarchiveObjectWithFile(path);
-    if (!root) {
-        NSLog(QStringLiteral("Exceptions file %1 is not a readable archive; no exceptions shown")
-                  .arg(path));
-        return entries;
-    }
-    const QVariant list = root->toMap().value(exceptionsKey);
-    if (root->typeId() != QMetaType::QVariantMap || list.typeId() != QMetaType::QVariantList) {
-        NSLog(QStringLiteral("Exceptions file %1 holds no list under ExceptionsKey; no exceptions "
-                             "shown")
-                  .arg(path));
-        return entries;
-    }
-    const QVariantList elements = list.toList();
-    for (qsizetype i = 0; i < elements.size(); ++i) {
-        if (const auto entry = ExceptionEntry::fromVariant(elements[i]))
-            entries.append(*entry);
-        else
-            NSLog(QStringLiteral("Exceptions file %1: entry %2 has no name; left out")
-                      .arg(path)
-                      .arg(i));
-    }
+    const auto decode = [&entries](const QByteArray &bytes) {
+        const std::optional<QVariant> root = KeyedArchive::unarchiveObjectWithData(bytes);
+        if (!root)
+            return QStringLiteral("not a readable archive");
+        const QVariant list = root->toMap().value(exceptionsKey);
+        if (root->typeId() != QMetaType::QVariantMap || list.typeId() != QMetaType::QVariantList)
+            return QStringLiteral("no list under ExceptionsKey");
+        // A row left out would be lost at the next save: the file then goes aside.
+        QString reason;
+        const QVariantList elements = list.toList();
+        for (qsizetype i = 0; i < elements.size(); ++i) {
+            if (const auto entry = ExceptionEntry::fromVariant(elements[i]))
+                entries.append(*entry);
+            else if (reason.isEmpty())
+                reason = QStringLiteral("row %1 has no text name").arg(i);
+        }
+        return reason;
+    };
+    const OutsideFile::Loaded loaded =
+        OutsideFile::load(path, kMaxFileSize, decode, QStringLiteral("The exceptions file"),
+                          QStringLiteral("the list shows the rows that could be read"));
+    if (outcome)
+        *outcome = loaded;
     return entries;
 }
 

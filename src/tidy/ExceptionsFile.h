@@ -2,6 +2,7 @@
 #pragma once
 
 #include "ExceptionEntry.h"
+#include "OutsideFile.h"
 
 #include <QList>
 #include <QString>
@@ -15,11 +16,13 @@ QString standardPath();
 // The archive of `entries`: {"ExceptionsKey": [entry dictionary, ...]}.
 QByteArray archivedData(const QList<ExceptionEntry> &entries);
 
-// The rows stored at `path`. No file: none, silently. An unreadable or corrupt file, a root
-// that is not a dictionary or holds no list under "ExceptionsKey": none, logged. Entries of the
-// wrong shape are left out, each logged; the others load.
-QList<ExceptionEntry> load(const QString &path);
+// The rows stored at `path`; no file: none, silently. A file that cannot be rewritten as it is
+// (not a readable archive, no list under "ExceptionsKey", a row without a text name) is kept
+// aside as "<file>.corrupt-<time>" and the rows that could be read come back; a device or a
+// pipe is left alone. Either is logged, and `outcome` (if given) says what became of the file.
+QList<ExceptionEntry> load(const QString &path, OutsideFile::Loaded *outcome = nullptr);
 
-// Writes an archive atomically; false (logged) when it could not be written.
+// Writes an archive atomically (through a symbolic link, to the file it leads to); false
+// (logged) when it could not be written.
 bool write(const QByteArray &archive, const QString &path);
 } // namespace ExceptionsFile

@@ -28,9 +28,28 @@ void ExceptionsList::setSelectionModel(QItemSelectionModel *selection) {
 }
 
 void ExceptionsList::load() {
-    model_.setEntries(ExceptionsFile::load(saves_.path()));
+    OutsideFile::Loaded file;
+    model_.setEntries(ExceptionsFile::load(saves_.path(), &file));
+    fileMessage_ = fileMessageFor(file);
+    if (file.outcome == OutsideFile::Outcome::LeftAlone)
+        saves_.leaveFileAlone();
     loaded_ = true;
     ExceptedNames::read(defaults_); // says in the log when the stored names are unusable
+}
+
+QString ExceptionsList::fileMessageFor(const OutsideFile::Loaded &file) {
+    switch (file.outcome) {
+    case OutsideFile::Outcome::KeptAside:
+        return QStringLiteral("The saved list of exceptions could not be read (%1). It was kept as "
+                              "%2, and the list is saved anew.")
+            .arg(file.reason, file.keptAs);
+    case OutsideFile::Outcome::LeftAlone:
+        return QStringLiteral("The saved list of exceptions could not be read (%1). It was left "
+                              "as it is, so changes to the list are not saved.")
+            .arg(file.reason);
+    default:
+        return {};
+    }
 }
 
 QVariant ExceptionsList::exceptionsTableDataForLog() const {

@@ -32,6 +32,9 @@ public:
 
     // Start-up: the rows stored in the exceptions file replace any rows there were.
     void load();
+    // After the load: what the Exceptions tab says of a file that could not be read; empty
+    // when all is well.
+    QString fileMessage() const { return fileMessage_; }
     void reloadData() { model_.reloadData(); }
 
     // The rows for the log ("%@"), images by their size; a null QVariant before the load.
@@ -52,11 +55,13 @@ private:
     void removeRowsAtIndexes(const std::set<int> &rows);
     std::set<int> selectedRowIndexes() const;
     QVariantList rowsForLog() const;
+    static QString fileMessageFor(const OutsideFile::Loaded &file);
 
     UserDefaults &defaults_;
     OpenPanel &panel_;
     ExceptionsTableModel model_;
     QPointer<QItemSelectionModel> selection_;
     bool loaded_ = false;
+    QString fileMessage_;
     SaveDataQueue saves_; // last member: the first to go, joining the saves still running
 };

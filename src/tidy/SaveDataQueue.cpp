@@ -38,8 +38,8 @@ void SaveDataQueue::write(quint64 number, const QByteArray &archive) {
     if (beforeWrite_)
         beforeWrite_(number);
     std::lock_guard lock(writeMutex_);
-    if (number < lastWritten_)
-        return; // a later list is already on disk
+    if (number < lastWritten_ || leaveFileAlone_)
+        return; // a later list is already on disk, or the file is not ours to replace
     ExceptionsFile::write(archive, path_);
     lastWritten_ = number;
 }

@@ -30,6 +30,12 @@ public:
     // On the calling thread, ordered with the queued saves.
     void saveNow(const QByteArray &archive);
 
+    // From now on no save writes: the file at the path must not be written over.
+    void leaveFileAlone() {
+        std::lock_guard lock(writeMutex_);
+        leaveFileAlone_ = true;
+    }
+
     // Joins every worker (they all end by themselves).
     void waitForAll();
 
@@ -48,8 +54,9 @@ private:
 
     const QString path_;
     std::mutex writeMutex_;
-    quint64 lastWritten_ = 0; // guarded by writeMutex_
-    quint64 nextNumber_ = 1;  // the queuing thread's own
+    quint64 lastWritten_ = 0;     // guarded by writeMutex_
+    quint64 nextNumber_ = 1;      // the queuing thread's own
+    bool leaveFileAlone_ = false; // guarded by writeMutex_
     std::list<std::unique_ptr<Worker>> workers_;
     std::function<void(quint64)> beforeWrite_;
 };

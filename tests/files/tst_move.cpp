@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Moves within and across file systems: every entry arrives exactly once with its content,
-// type, mode and times; a failure leaves the source as it was and no copy behind.
+// type, mode and times; a failure leaves the source as it was and no copy behind; a file or
+// folder that another program opens or changes while it is copied stays where it is.
 #include "FileManager.h"
 
 #include <QCryptographicHash>
@@ -9,7 +10,10 @@
 #include <QtTest>
 #include <fcntl.h>
 #include <fstream>
+#include <semaphore>
+#include <sstream>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -20,7 +24,8 @@ void writeBytes(const QByteArray &path, const QByteArray &content) {
 
 QByteArray readBytes(const QByteArray &path) {
     std::ifstream in(path.constData(), std::ios::binary);
-    return in ? QByteArray::fromStdString({std::istreambuf_iterator<char>(in), {}}) : "unreadable";
+    std::ostringstream content;
+    return in && content << in.rdbuf() ? QByteArray::fromStdString(content.str()) : "unreadable";
 }
 
 // Every entry at and below `path` by relative name: mode, modification time, and a digest of
@@ -61,6 +66,15 @@ void makeTree(const QByteArray &root) {
             mkfifo(root + "/fifo", 0640) == 0);
     const timespec old[2] = {{1000000000, 0}, {1000000000, 123456789}};
     QVERIFY(utimensat(AT_FDCWD, root + "/empty", old, 0) == 0);
+}
+// Whether an open of the file at `path` waits for a lease on it to be given up.
+bool leaseBreaking(const QByteArray &path) {
+    struct stat st;
+    QFile locks(QStringLiteral("/proc/locks"));
+    return stat(path, &st) == 0 && locks.open(QIODevice::ReadOnly) &&
+           QString::fromLatin1(locks.readAll())
+               .contains(
+                   QRegularExpression(QStringLiteral(" BREAKING .*:%1 ").arg(quint64(st.st_ino))));
 }
 } // namespace
 
@@ -126,6 +140,88 @@ private slots:
         // Only the other writer's file is there: the copy is gone, temporary name and all.
         QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{"racing"});
         QCOMPARE(readBytes(targetFolder + "/racing"), "someone else's");
+    }
+
+    // Every byte the writer writes ends up in the original, and no copy is left.
+    void fileOpenElsewhereStays_data() {
+        QTest::addColumn<bool>("openedWhileCopied");
+        QTest::newRow("open before the move") << false;
+        QTest::newRow("opened while it was copied") << true;
+    }
+    void fileOpenElsewhereStays() {
+        QFETCH(bool, openedWhileCopied);
+        const QByteArray source = folder(false) + "/download.part", targetFolder = folder(true);
+        const QByteArray start(64 << 10, 's'), first(64 << 10, 'f'), second(576 << 10, 'z');
+        writeBytes(source, start);
+        // Another program: it opens the file, appends `first`, and `second` when told to.
+        std::atomic<bool> opened = false;
+        std::binary_semaphore goOn(0);
+        std::thread writer;
+        const auto startWriter = [&] {
+            writer = std::thread([&] {
+                QFile file(QFile::decodeName(source));
+                opened = file.open(QIODevice::Append) && file.write(first) && file.flush();
+                goOn.acquire();
+                file.write(second);
+            });
+        };
+        const auto finish = [&] {
+            if (writer.joinable()) {
+                goOn.release();
+                writer.join();
+            }
+        };
+        const auto finishOnFailure = qScopeGuard(finish);
+        if (!openedWhileCopied) {
+            startWriter();
+            QTRY_VERIFY(opened);
+        }
+        FileManager::setBeforeCommitHookForTesting([&](const QByteArray &) {
+            if (openedWhileCopied) {
+                startWriter(); // its open waits while the mover gives up its lease
+                QTRY_VERIFY_WITH_TIMEOUT(opened || leaseBreaking(source), 30000);
+            }
+        });
+        QString error;
+        QVERIFY(!FileManager::moveItemAtPath(source, targetFolder + "/download.part", &error));
+        QVERIFY2(error.contains(QLatin1String("open in another program")), qPrintable(error));
+        finish();
+        QCOMPARE(readBytes(source), start + first + second);
+        QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{});
+    }
+
+    // The folder changes after its copy is made, before the copy is put in place: the copy goes,
+    // and the original stays as it now is.
+    void folderChangedWhileCopiedStays_data() {
+        QTest::addColumn<QString>("change"); // run in the folder; none: a file in it held open
+        QTest::newRow("document saved over (a new file renamed over it)")
+            << "echo second > nested/report.tmp && mv nested/report.tmp nested/report.txt";
+        QTest::newRow("file written in place") << "echo more >> nested/report.txt";
+        QTest::newRow("entry added") << "echo new > new";
+        QTest::newRow("entry removed") << "rm empty";
+        QTest::newRow("entry renamed") << "mv -- -n -m";
+        QTest::newRow("file held open by another program") << QString();
+    }
+    void folderChangedWhileCopiedStays() {
+        QFETCH(QString, change);
+        const QByteArray source = folder(false) + "/Project", targetFolder = folder(true);
+        makeTree(source);
+        writeBytes(source + "/nested/report.txt", "first version");
+        QFile held(QFile::decodeName(source + "/nested/report.txt"));
+        QVERIFY(!change.isEmpty() || held.open(QIODevice::ReadOnly));
+        auto changed = snapshot(source);
+        FileManager::setBeforeCommitHookForTesting([&](const QByteArray &) {
+            const QStringList script{"-c", "cd \"$0\" && " + change, QFile::decodeName(source)};
+            QVERIFY(change.isEmpty() || QProcess::execute(QStringLiteral("sh"), script) == 0);
+            changed = snapshot(source);
+        });
+        QString error;
+        QVERIFY(!FileManager::moveItemAtPath(source, targetFolder + "/Project", &error));
+        QVERIFY2(error.contains(change.isEmpty() ? "open in another program"
+                                                 : "changed while it was copied"),
+                 qPrintable(error));
+        QCOMPARE(snapshot(source), changed);
+        QCOMPARE(FileManager::contentsOfDirectoryAtPath(targetFolder), QList<QByteArray>{});
     }
 
     // The move runs in this test's own executable (--move) inside another setting: a 1 MiB file

@@ -5,6 +5,7 @@
 #include "ExceptionsTestSupport.h"
 #include "ItemFilter.h"
 #include "KeyedArchive.h"
+#include "PropertyList.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
@@ -12,8 +13,23 @@
 #include <QDir>
 #include <QTableView>
 #include <memory>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 using Rows = QList<int>;
+
+namespace {
+// A keyed archive with its top-level dictionary and its objects changed by `edit`.
+QByteArray edited(const QByteArray &archive,
+                  const std::function<void(QVariantMap &top, QVariantList &objects)> &edit) {
+    QVariantMap top = PropertyList::fromData(archive)->toMap();
+    QVariantList objects = top["$objects"].toList();
+    edit(top, objects);
+    top["$objects"] = objects;
+    return *PropertyList::binaryData(top);
+}
+} // namespace
 
 class TestExceptions : public QObject {
     Q_OBJECT
@@ -159,34 +175,112 @@ private slots:
                  !storedApart.isEmpty());
     }
 
-    void damagedFileLoadsWhatIsSound_data() {
-        QTest::addColumn<QVariant>("root");
+    // A file that cannot be written back as it was goes aside whole and stays so through the
+    // saves and the quit; the rows that could be read show, and the tab says where it went.
+    void unreadableFileIsKeptAside_data() {
+        QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("rows");
-        QTest::newRow("not an archive") << QVariant() << QStringList{};
-        QTest::newRow("root is a list")
-            << QVariant(QVariantList{QVariantMap{{"name", "a"}}}) << QStringList{};
-        QTest::newRow("no list under the key")
-            << QVariant(QVariantMap{{"ExceptionsKey", "a"}}) << QStringList{};
-        const QVariantList entries{"a string", QVariantMap{{"name", "kept"}, {"image", "\x89PNG"}},
-                                   QVariantMap{{"image", QByteArray()}}, QVariantMap{{"name", 5}},
-                                   QVariantMap{{"name", "no icon"}, {"image", "text"}}};
-        QTest::newRow("entries of the wrong shape")
-            << QVariant(QVariantMap{{"ExceptionsKey", entries}}) << QStringList{"kept", "no icon"};
+        const QVariantMap kept{{"name", "kept"}, {"image", QByteArray()}};
+        const QByteArray archive = KeyedArchive::archivedDataWithRootObject(
+            QVariantMap{{"ExceptionsKey", QVariantList{kept}}});
+        QTest::newRow("truncated") << archive.left(archive.size() / 2) << QStringList{};
+        QTest::newRow("newer $version")
+            << edited(archive, [](QVariantMap &top, QVariantList &) { top["$version"] = 200000; })
+            << QStringList{};
+        QTest::newRow("reference cycle") << edited(archive, [](QVariantMap &,
+                                                               QVariantList &objects) {
+            for (qsizetype i = 0; i < objects.size(); ++i) {
+                QVariantMap object = objects[i].toMap();
+                if (object.contains("NS.objects") && !object.contains("NS.keys")) {
+                    object["NS.objects"] = QVariantList{QVariant::fromValue(PlistUid{quint64(i)})};
+                    objects[i] = object; // the list of rows holds itself
+                }
+            }
+        }) << QStringList{};
+        QTest::newRow("row with a name that is not text")
+            << KeyedArchive::archivedDataWithRootObject(
+                   QVariantMap{{"ExceptionsKey", QVariantList{kept, QVariantMap{{"name", 5}},
+                                                              QVariantMap{{"name", "also kept"}}}}})
+            << QStringList{"kept", "also kept"};
     }
-    void damagedFileLoadsWhatIsSound() {
-        QFETCH(QVariant, root);
+    void unreadableFileIsKeptAside() {
+        QFETCH(QByteArray, bytes);
         QFETCH(QStringList, rows);
-        TestHome::writeFile(ExceptionsFile::standardPath(),
-                            root.isValid() ? KeyedArchive::archivedDataWithRootObject(root)
-                                           : "bplist00 and then nothing");
+        TestHome::writeFile(ExceptionsFile::standardPath(), bytes);
         LogLines log;
         restart();
         QCOMPARE(shown(), rows);
-        QVERIFY(!log.lines().filter("Exceptions file " + ExceptionsFile::standardPath()).isEmpty());
-        // It keeps running, and the next save replaces the damaged file.
+        const QStringList aside =
+            QDir(home->applicationSupport()).entryList({"ExceptionsTableViewData.corrupt-*"});
+        QCOMPARE(aside.size(), 1);
+        const QString keptAs = home->applicationSupport() + "/" + aside.first();
+        QCOMPARE(log.lines().filter(keptAs).size(), 1);
+        QVERIFY2(list->fileMessage().contains(keptAs), qPrintable(list->fileMessage()));
+
         add(item("new.txt"));
+        list->applicationWillTerminate();
         list->waitForSaves();
         QCOMPARE(saved(), rows + QStringList{"new"});
+        QFile file(keptAs);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), bytes);
+    }
+
+    // Both files kept as links by a dotfile manager: written through their links, which stay.
+    void linkedFilesAreWrittenThroughTheirLinks() {
+        const QString dotfiles = home->path() + "/dotfiles";
+        TestHome::writeFile(dotfiles + "/settings",
+                            *PropertyList::binaryData(QVariantMap{{"CleanPath", "/kept"}}));
+        QVERIFY(QDir().mkpath(QFileInfo(home->settingsFile()).path()));
+        QVERIFY(QFile::link(dotfiles + "/settings", home->settingsFile()));
+        // Relative, and to a file that the first save creates.
+        QVERIFY(QFile::link(QDir(home->applicationSupport()).relativeFilePath(dotfiles + "/rows"),
+                            ExceptionsFile::standardPath()));
+        restart();
+        add(item("new.txt"));
+        list->waitForSaves();
+        QVERIFY(defaults->synchronize());
+
+        QVERIFY(QFileInfo(home->settingsFile()).isSymLink());
+        QVERIFY(QFileInfo(ExceptionsFile::standardPath()).isSymLink());
+        const UserDefaults linked(dotfiles + "/settings");
+        QCOMPARE(linked.stringForKey("CleanPath"), std::optional<QString>("/kept"));
+        QCOMPARE(exceptedNames(linked), QStringList{"new.txt"});
+        QCOMPARE(names(ExceptionsFile::load(dotfiles + "/rows")), QStringList{"new"});
+        QCOMPARE(QDir(dotfiles).entryList(QDir::Files), (QStringList{"rows", "settings"}));
+    }
+
+    // Neither file is read, so the start does not hang or grow, and neither is written through.
+    void pipesAndDevicesAreLeftAlone_data() {
+        QTest::addColumn<bool>("pipe");
+        QTest::newRow("named pipe") << true;
+        QTest::newRow("link to a zero device") << false;
+    }
+    void pipesAndDevicesAreLeftAlone() {
+        QFETCH(bool, pipe);
+        const QList<QByteArray> files{QFile::encodeName(home->settingsFile()),
+                                      QFile::encodeName(ExceptionsFile::standardPath())};
+        QVERIFY(QDir().mkpath(QFileInfo(home->settingsFile()).path()));
+        // A node of our own with /dev/zero's numbers: a fault here cannot touch /dev/zero.
+        const QByteArray zero = QFile::encodeName(home->path()) + "/zero";
+        if (!pipe && mknod(zero, S_IFCHR | 0666, makedev(1, 5)) != 0)
+            QSKIP("cannot make a device node here");
+        for (const QByteArray &file : files)
+            QVERIFY(pipe ? mkfifo(file, 0600) == 0 : symlink(zero, file) == 0);
+        LogLines log;
+        restart();
+        QVERIFY(shown().isEmpty() && !defaults->objectForKey("CleanPath").isValid());
+        QCOMPARE(log.lines().filter(pipe ? "it is a named pipe" : "it is a device").size(), 2);
+        QVERIFY(!list->fileMessage().isEmpty());
+
+        add(item("new.txt"));
+        list->applicationWillTerminate();
+        list->waitForSaves();
+        QVERIFY(!defaults->synchronize());
+        struct stat st;
+        for (const QByteArray &file : files)
+            QVERIFY(lstat(file, &st) == 0 && (pipe ? S_ISFIFO(st.st_mode) : S_ISLNK(st.st_mode)));
+        QVERIFY(pipe || (lstat(zero, &st) == 0 && S_ISCHR(st.st_mode)));
     }
 
     void damagedNamesCountAsNoNames_data() {
