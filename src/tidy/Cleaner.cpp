@@ -13,6 +13,7 @@
 #include "UserDefaults.h"
 
 #include <QFile>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -44,24 +45,22 @@ void ensureFolder(const QString &folder, const QString &existsLine, const QStrin
 } // namespace
 
 qint64 integerValue(const QString &text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        negative = text[i++] == QLatin1Char('-');
-    // Accumulate towards the sign so that the most negative value is reachable.
-    constexpr qint64 max = std::numeric_limits<qint64>::max();
-    constexpr qint64 min = std::numeric_limits<qint64>::min();
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
-        const int digit = text[i].unicode() - '0';
-        if (negative)
-            value = value < (min + digit) / 10 ? min : value * 10 - digit;
-        else
-            value = value > (max - digit) / 10 ? max : value * 10 + digit;
-    }
-    return value;
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    // Digits are ASCII: anything else ends the number, as a '?' from toLatin1 does.
+    const QByteArray rest = QStringView(text).mid(start).toLatin1();
+    const char *first = rest.cbegin();
+    const bool negative = first != rest.cend() && *first == '-';
+    if (first != rest.cend() && (*first == '-' || *first == '+'))
+        ++first;
+    // Unsigned, so that a second sign is no number and the most negative value is reachable.
+    quint64 magnitude = 0;
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    if (std::from_chars(first, rest.cend(), magnitude).ec == std::errc::result_out_of_range ||
+        magnitude > limit)
+        magnitude = limit;
+    return negative ? qint64(0 - magnitude) : qint64(magnitude);
 }
 
 Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs)

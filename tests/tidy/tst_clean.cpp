@@ -197,7 +197,7 @@ private slots:
         QTest::newRow("12abc reads 12, 12 items") << true << " 12abc" << 12 << false;
         QTest::newRow("12abc reads 12, 13 items") << true << "+12abc" << 13 << true;
         QTest::newRow("-1 never moves") << true << "-1" << 30 << false;
-        QTest::newRow("-3 never moves") << true << "-3" << 30 << false;
+        QTest::newRow("below the 64-bit limit") << true << "-99999999999999999999" << 30 << false;
         QTest::newRow("AutoClean off") << false << "0" << 3 << false;
     }
     void automaticThreshold() {
