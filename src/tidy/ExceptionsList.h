@@ -52,6 +52,7 @@ private:
     void removeRowsAtIndexes(const std::set<int> &rows);
     std::set<int> selectedRowIndexes() const;
     QVariantList rowsForLog() const;
+    QString storedForLog() const; // the excepted-name array read back
 
     UserDefaults &defaults_;
     OpenPanel &panel_;
