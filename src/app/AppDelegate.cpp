@@ -245,7 +245,7 @@ void AppDelegate::appDidActivate() {
 
 void AppDelegate::LevelIndicator() {
     updateClutterLevel(ItemFilter(defaults_), ui_.LevelIndicator, ui_.LevelIndictorLabel,
-                       exceptionsTableDataForLog());
+                       exceptionsTableDataForLog(), ui_.cleanFolderPath->text());
 }
 
 void AppDelegate::restoreFiles() {

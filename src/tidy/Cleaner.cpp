@@ -3,6 +3,8 @@
 
 #include "Alerts.h"
 #include "Description.h"
+#include "DesktopSafety.h"
+#include "ExceptedNames.h"
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
@@ -12,6 +14,7 @@
 #include "Strings.h"
 #include "UserDefaults.h"
 
+#include <QDir>
 #include <QFile>
 #include <charconv>
 #include <limits>
@@ -23,6 +26,11 @@ const QString missingDestinationMessage =
 const QString alreadyCleanTitle = QStringLiteral("The Desktop is already clean.");
 const QString alreadyCleanMessage = QStringLiteral(
     "Your desktop is already clear. Or you have one folder called Quillmere, on your desktop.");
+const QString unreadableNamesTitle = QStringLiteral("The exceptions cannot be read.");
+const QString unreadableNamesMessage = QStringLiteral(
+    "Quillmere cannot read the list of files you excepted from cleaning, so it does not clean: "
+    "it would move those files. To start the list afresh, select every exception in the "
+    "Exceptions tab, remove them, and add them again.");
 
 void runAlert(const QString &title, const QString &message) {
     Alerts::runAlertPanel(localizedString(title), localizedString(message),
@@ -90,6 +98,8 @@ void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
         reportMissingDestination(trigger);
         return;
     }
+    if (refuses(trigger))
+        return;
     NSLog(automatic ? QStringLiteral("The folder that the user wants clean items to move to does "
                                      "exists")
                     : QStringLiteral("The folder that the user wants clean items to move to does "
@@ -139,6 +149,27 @@ void Cleaner::cleanDesktopItems(CleanTrigger trigger) {
 
 int Cleaner::pendingNoticeCount(CleanTrigger trigger) const {
     return (this->*pendingNoticeOf(trigger)).pendingNoticeCount();
+}
+
+bool Cleaner::refuses(CleanTrigger trigger) {
+    QString title = DesktopSafety::title;
+    std::optional<QString> reason = DesktopSafety::refusal(
+        StandardFolders::desktop(), QDir::homePath(), inputs_.destinationText());
+    if (!reason && !ExceptedNames::stored(defaults_)) {
+        title = unreadableNamesTitle;
+        reason = unreadableNamesMessage;
+    }
+    if (!reason)
+        return false;
+    NSLog(*reason);
+    if (trigger == CleanTrigger::Button) {
+        runAlert(title, *reason);
+    } else if (trigger == CleanTrigger::Shortcut || !noticedRefusals_.contains(*reason)) {
+        // A press asks each time; a change of the Desktop is told once.
+        noticedRefusals_.insert(*reason);
+        Notices::postNoticeWithTitle(title, *reason);
+    }
+    return true;
 }
 
 void Cleaner::reportMissingDestination(CleanTrigger trigger) const {

@@ -5,6 +5,7 @@
 #include "PendingNotice.h"
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -24,7 +25,8 @@ qint64 integerValue(const QString &text);
 // creating the two folders when missing, and reports per trigger: alerts for the button and the
 // shortcut, notices for the shortcut's empty Desktop and the automatic clean's missing
 // destination, one "Clean Complete" notice per run and trigger. Reads the settings and the
-// window's fields afresh on every run; knows nothing of the window itself.
+// window's fields afresh on every run; knows nothing of the window itself. Moves nothing on a
+// Desktop that DesktopSafety refuses, nor while the excepted names cannot be decoded.
 class Cleaner {
 public:
     struct Inputs {
@@ -44,6 +46,10 @@ public:
     int pendingNoticeCount(CleanTrigger trigger) const;
 
 private:
+    // A run that could move what must stay: a Desktop that DesktopSafety refuses, or excepted
+    // names that cannot be decoded (the files they protect are unknown). Says why (the
+    // automatic clean once per start, not on every change) and returns true.
+    bool refuses(CleanTrigger trigger);
     void reportMissingDestination(CleanTrigger trigger) const;
     void reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const;
     static PendingNotice Cleaner::*pendingNoticeOf(CleanTrigger trigger);
@@ -54,4 +60,5 @@ private:
     PendingNotice buttonNotice_;
     PendingNotice shortcutNotice_;
     PendingNotice automaticNotice_;
+    QSet<QString> noticedRefusals_; // the automatic clean's, told once
 };

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClutterLevel.h"
 
+#include "DesktopSafety.h"
 #include "ItemFilter.h"
 #include "LevelIndicatorWidget.h"
 #include "Log.h"
 #include "StandardFolders.h"
 
+#include <QDir>
 #include <QLabel>
 
 ClutterLevel ClutterLevel::forItemCount(quint64 count) {
@@ -35,7 +37,13 @@ void showClutterLevel(const ClutterLevel &level, LevelIndicatorWidget *indicator
 }
 
 void updateClutterLevel(const ItemFilter &filter, LevelIndicatorWidget *indicator, QLabel *label,
-                        const std::optional<QVariant> &exceptionsToLog) {
-    const auto items = filter.cleanableItemsInFolder(StandardFolders::desktop(), exceptionsToLog);
+                        const std::optional<QVariant> &exceptionsToLog,
+                        const QString &destination) {
+    const QString desktop = StandardFolders::desktop();
+    if (const auto refusal = DesktopSafety::refusal(desktop, QDir::homePath(), destination)) {
+        showClutterLevel({0.0, *refusal}, indicator, label);
+        return;
+    }
+    const auto items = filter.cleanableItemsInFolder(desktop, exceptionsToLog);
     showClutterLevel(ClutterLevel::forItemCount(quint64(items.size())), indicator, label);
 }

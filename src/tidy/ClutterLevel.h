@@ -23,6 +23,7 @@ struct ClutterLevel {
 void showClutterLevel(const ClutterLevel &level, LevelIndicatorWidget *indicator, QLabel *label);
 
 // Recounts the Desktop through `filter` and shows the result; `exceptionsToLog` as for the
-// filter.
+// filter. A Desktop that must not be cleaned with `destination` (DesktopSafety) shows why, on
+// an empty indicator, instead of a level.
 void updateClutterLevel(const ItemFilter &filter, LevelIndicatorWidget *indicator, QLabel *label,
-                        const std::optional<QVariant> &exceptionsToLog);
+                        const std::optional<QVariant> &exceptionsToLog, const QString &destination);

@@ -3,6 +3,7 @@
 
 #include "Alerts.h"
 #include "Description.h"
+#include "DesktopSafety.h"
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
@@ -10,6 +11,7 @@
 #include "StandardFolders.h"
 #include "Strings.h"
 
+#include <QDir>
 #include <QFile>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
@@ -40,6 +42,14 @@ void Restore::restoreFiles(const QString &destination) {
 }
 
 void Restore::restoreFromFolder(const QString &folder) {
+    // Items moved onto a Desktop that is the home folder, or above it, would be scattered there.
+    if (const auto refusal =
+            DesktopSafety::refusal(StandardFolders::desktop(), QDir::homePath(), std::nullopt)) {
+        NSLog(*refusal);
+        Alerts::runAlertPanel(localizedString(QStringLiteral("Restore Error.")), *refusal,
+                              localizedString(QStringLiteral("OK")));
+        return;
+    }
     const QList<QByteArray> items = filter_.cleanableItemsInFolder(folder);
     NSLog(QStringLiteral("Files to restore are: %1").arg(description(items)));
     if (items.isEmpty()) {
