@@ -286,7 +286,7 @@ void AppDelegate::LevelIndicator() {
         return;
     }
     updateClutterLevel(ItemFilter(defaults_), ui_.LevelIndicator, ui_.LevelIndictorLabel,
-                       exceptionsTableDataForLog());
+                       exceptionsTableDataForLog(), ui_.cleanFolderPath->text());
 }
 
 void AppDelegate::automaticCleanEnded(std::optional<quint64> itemsLeft) {

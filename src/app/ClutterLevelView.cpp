@@ -1,9 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClutterLevelView.h"
 
-#include "ItemFilter.h"
 #include "LevelIndicatorWidget.h"
-#include "StandardFolders.h"
 
 #include <QLabel>
 
@@ -18,7 +16,8 @@ void showClutterLevel(const ClutterLevel &level, LevelIndicatorWidget *indicator
 }
 
 void updateClutterLevel(const ItemFilter &filter, LevelIndicatorWidget *indicator, QLabel *label,
-                        const std::optional<QVariant> &exceptionsToLog) {
-    const auto items = filter.cleanableItemsInFolder(StandardFolders::desktop(), exceptionsToLog);
-    showClutterLevel(ClutterLevel::forItemCount(quint64(items.size())), indicator, label);
+                        const std::optional<QVariant> &exceptionsToLog,
+                        const QString &destination) {
+    showClutterLevel(ClutterLevel::ofDesktop(filter, exceptionsToLog, destination), indicator,
+                     label);
 }

@@ -3,6 +3,8 @@
 
 #include "Alerts.h"
 #include "Description.h"
+#include "DesktopSafety.h"
+#include "ExceptedNames.h"
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
@@ -13,7 +15,9 @@
 #include "Strings.h"
 #include "UserDefaults.h"
 
+#include <QDir>
 #include <QFile>
+#include <charconv>
 #include <limits>
 
 namespace {
@@ -23,6 +27,11 @@ const QString missingDestinationMessage =
 const QString alreadyCleanTitle = QStringLiteral("The Desktop is already clean.");
 const QString alreadyCleanMessage = QStringLiteral(
     "Your desktop is already clear. Or you have one folder called Quillmere, on your desktop.");
+const QString unreadableNamesTitle = QStringLiteral("The exceptions cannot be read.");
+const QString unreadableNamesMessage = QStringLiteral(
+    "Quillmere cannot read the list of files you excepted from cleaning, so it does not clean: "
+    "it would move those files. To start the list afresh, select every exception in the "
+    "Exceptions tab, remove them, and add them again.");
 
 void runAlert(const QString &title, const QString &message) {
     Alerts::runAlertPanel(localizedString(title), localizedString(message),
@@ -45,24 +54,22 @@ void ensureFolder(const QString &folder, const QString &existsLine, const QStrin
 } // namespace
 
 qint64 integerValue(const QString &text) {
-    qsizetype i = 0;
-    while (i < text.size() && text[i].isSpace())
-        ++i;
-    bool negative = false;
-    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
-        negative = text[i++] == QLatin1Char('-');
-    // Accumulate towards the sign so that the most negative value is reachable.
-    constexpr qint64 max = std::numeric_limits<qint64>::max();
-    constexpr qint64 min = std::numeric_limits<qint64>::min();
-    qint64 value = 0;
-    for (; i < text.size() && text[i] >= QLatin1Char('0') && text[i] <= QLatin1Char('9'); ++i) {
-        const int digit = text[i].unicode() - '0';
-        if (negative)
-            value = value < (min + digit) / 10 ? min : value * 10 - digit;
-        else
-            value = value > (max - digit) / 10 ? max : value * 10 + digit;
-    }
-    return value;
+    qsizetype start = 0;
+    while (start < text.size() && text[start].isSpace())
+        ++start;
+    // Digits are ASCII: anything else ends the number, as a '?' from toLatin1 does.
+    const QByteArray rest = QStringView(text).mid(start).toLatin1();
+    const char *first = rest.cbegin();
+    const bool negative = first != rest.cend() && *first == '-';
+    if (first != rest.cend() && (*first == '-' || *first == '+'))
+        ++first;
+    // Unsigned, so that a second sign is no number and the most negative value is reachable.
+    quint64 magnitude = 0;
+    const quint64 limit = quint64(std::numeric_limits<qint64>::max()) + (negative ? 1 : 0);
+    if (std::from_chars(first, rest.cend(), magnitude).ec == std::errc::result_out_of_range ||
+        magnitude > limit)
+        magnitude = limit;
+    return negative ? qint64(0 - magnitude) : qint64(magnitude);
 }
 
 Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs, MoveWorker *worker)
@@ -116,6 +123,8 @@ void Cleaner::run(CleanTrigger trigger) {
         reportMissingDestination(trigger);
         return ended(trigger, std::nullopt);
     }
+    if (refuses(trigger))
+        return;
     NSLog(automatic ? QStringLiteral("The folder that the user wants clean items to move to does "
                                      "exists")
                     : QStringLiteral("The folder that the user wants clean items to move to does "
@@ -182,6 +191,27 @@ void Cleaner::run(CleanTrigger trigger) {
 
 int Cleaner::pendingNoticeCount(CleanTrigger trigger) const {
     return (this->*pendingNoticeOf(trigger)).pendingNoticeCount();
+}
+
+bool Cleaner::refuses(CleanTrigger trigger) {
+    QString title = DesktopSafety::title;
+    std::optional<QString> reason = DesktopSafety::refusal(
+        StandardFolders::desktop(), QDir::homePath(), inputs_.destinationText());
+    if (!reason && !ExceptedNames::stored(defaults_)) {
+        title = unreadableNamesTitle;
+        reason = unreadableNamesMessage;
+    }
+    if (!reason)
+        return false;
+    NSLog(*reason);
+    if (trigger == CleanTrigger::Button) {
+        runAlert(title, *reason);
+    } else if (trigger == CleanTrigger::Shortcut || !noticedRefusals_.contains(*reason)) {
+        // A press asks each time; a change of the Desktop is told once.
+        noticedRefusals_.insert(*reason);
+        Notices::postNoticeWithTitle(title, *reason);
+    }
+    return true;
 }
 
 void Cleaner::reportMissingDestination(CleanTrigger trigger) const {

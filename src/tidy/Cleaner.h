@@ -5,6 +5,7 @@
 #include "PendingNotice.h"
 
 #include <QDate>
+#include <QSet>
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -29,7 +30,8 @@ qint64 integerValue(const QString &text);
 // destination, one "Clean Complete" notice per run and trigger. Reads the settings and the
 // window's fields afresh on every run; knows nothing of the window itself. The listing and the
 // moves run on a MoveWorker; a run asked for while another is in hand waits for it (at most one
-// waiting per trigger). Main thread only.
+// waiting per trigger). Moves nothing on a Desktop that DesktopSafety refuses, nor while the
+// excepted names cannot be decoded. Main thread only.
 class Cleaner {
 public:
     struct Inputs {
@@ -61,6 +63,10 @@ public:
 private:
     void run(CleanTrigger trigger);
     void ended(CleanTrigger trigger, std::optional<quint64> itemsLeft);
+    // A run that could move what must stay: a Desktop that DesktopSafety refuses, or excepted
+    // names that cannot be decoded (the files they protect are unknown). Says why (the
+    // automatic clean once per start, not on every change) and returns true.
+    bool refuses(CleanTrigger trigger);
     void reportMissingDestination(CleanTrigger trigger) const;
     void reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const;
     static PendingNotice Cleaner::*pendingNoticeOf(CleanTrigger trigger);
@@ -75,4 +81,5 @@ private:
     MoveWorker *worker_;
     bool waiting_[3] = {}; // per trigger
     std::optional<CleanTrigger> inHand_;
+    QSet<QString> noticedRefusals_; // the automatic clean's, told once
 };

@@ -1,7 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ClutterLevel.h"
 
+#include "DesktopSafety.h"
+#include "ItemFilter.h"
 #include "Log.h"
+#include "StandardFolders.h"
+
+#include <QDir>
 
 ClutterLevel ClutterLevel::forItemCount(quint64 count) {
     // Three independent tests on the same count: from 60 on, both of the last two log.
@@ -17,4 +22,14 @@ ClutterLevel ClutterLevel::forItemCount(quint64 count) {
         level = {3.0, QStringLiteral("Cleaning is Critical!")};
     }
     return level;
+}
+
+ClutterLevel ClutterLevel::ofDesktop(const ItemFilter &filter,
+                                     const std::optional<QVariant> &exceptionsToLog,
+                                     const QString &destination) {
+    const QString desktop = StandardFolders::desktop();
+    if (const auto refusal = DesktopSafety::refusal(desktop, QDir::homePath(), destination))
+        return {0.0, *refusal};
+    const auto items = filter.cleanableItemsInFolder(desktop, exceptionsToLog);
+    return forItemCount(quint64(items.size()));
 }

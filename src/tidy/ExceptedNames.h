@@ -1,16 +1,22 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QStringList>
+#include <QVariantList>
+#include <optional>
 
 class UserDefaults;
 
-// Editing the excepted file names under ExceptionsObjects (the item filter reads them through
-// exceptedNames(), ItemFilter.h). Does not flush the store.
+// The excepted file names under ExceptionsObjects: a keyed archive of an array, element i
+// belonging to row i of the exceptions table (the item filter reads the names through
+// exceptedNames(), ItemFilter.h). Elements that are not names keep their places, so that the
+// rows and the array stay parallel. Does not flush the store.
 namespace ExceptedNames {
-// The names as the filter sees them; a stored value that is not an archive of a list of names
-// is said in the log (it then counts as no names, or as the names among its elements).
-QStringList read(const UserDefaults &defaults);
-// Stores `names` as the keyed archive of an array of strings.
-void write(UserDefaults &defaults, const QStringList &names);
+// The stored array, every element in its place; empty when nothing is stored; none when the
+// stored value does not decode to an array (the names it protects are then unknown).
+std::optional<QVariantList> stored(const UserDefaults &defaults);
+// The array to edit: as stored, or empty when it cannot be decoded. Says in the log when the
+// value is not an array of names alone.
+QVariantList read(const UserDefaults &defaults);
+// Stores `array` as a keyed archive.
+void write(UserDefaults &defaults, const QVariantList &array);
 } // namespace ExceptedNames

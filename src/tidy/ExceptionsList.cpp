@@ -3,7 +3,6 @@
 
 #include "Description.h"
 #include "ExceptedNames.h"
-#include "ItemFilter.h"
 #include "Log.h"
 #include "OpenPanel.h"
 #include "UserDefaults.h"
@@ -91,10 +90,10 @@ void ExceptionsList::addItemAtPath(const QString &path) {
 
     model_.append(ExceptionEntry::forItemAtPath(path));
 
-    QStringList names = ExceptedNames::read(defaults_);
+    QVariantList names = ExceptedNames::read(defaults_);
     names.append(fileName);
     ExceptedNames::write(defaults_, names);
-    NSLog(QStringLiteral("ExceptionsObjects Are: %1").arg(description(exceptedNames(defaults_))));
+    NSLog(QStringLiteral("ExceptionsObjects Are: %1").arg(storedForLog()));
 
     model_.reloadData();
     saves_.saveAsync(ExceptionsFile::archivedData(model_.exceptionsTableData()));
@@ -103,12 +102,13 @@ void ExceptionsList::addItemAtPath(const QString &path) {
 void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
     model_.removeRowsAtIndexes(rows);
 
-    // The two stores may differ in length (one was changed without the other): a row the names
-    // do not reach removes no name.
-    QStringList names = ExceptedNames::read(defaults_);
+    // By position in the stored array itself, whatever its elements are: row i is element i.
+    // The two stores may differ in length (one was changed without the other): a row the
+    // names do not reach removes no name.
+    QVariantList names = ExceptedNames::read(defaults_);
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         const int row = *it;
-        if (row < names.size())
+        if (row >= 0 && row < names.size())
             names.removeAt(row);
         else
             NSLog(QStringLiteral("Exception row %1 has no file name in ExceptionsObjects; no name "
@@ -116,11 +116,15 @@ void ExceptionsList::removeRowsAtIndexes(const std::set<int> &rows) {
                       .arg(row));
     }
     ExceptedNames::write(defaults_, names);
-    NSLog(QStringLiteral("array TESTING:: %1").arg(description(exceptedNames(defaults_))));
+    NSLog(QStringLiteral("array TESTING:: %1").arg(storedForLog()));
 
     saves_.saveNow(ExceptionsFile::archivedData(model_.exceptionsTableData()));
     model_.reloadData();
     defaults_.synchronize();
+}
+
+QString ExceptionsList::storedForLog() const {
+    return description(ExceptedNames::stored(defaults_).value_or(QVariantList()));
 }
 
 std::set<int> ExceptionsList::selectedRowIndexes() const {

@@ -56,6 +56,7 @@ private:
     std::set<int> selectedRowIndexes() const;
     QVariantList rowsForLog() const;
     static QString fileMessageFor(const OutsideFile::Loaded &file);
+    QString storedForLog() const; // the excepted-name array read back
 
     UserDefaults &defaults_;
     OpenPanel &panel_;

@@ -16,9 +16,6 @@ void ExceptionsTableModel::append(const ExceptionEntry &entry) {
 
 void ExceptionsTableModel::removeRowsAtIndexes(const std::set<int> &rows) {
     // From the last row up, so that each index still names the row it named before.
-    // WORKAROUND: Qt 6.4 removed the wrong rows from this list while another copy shared it
-    // (seen in a plain build); an unshared list removes exactly the rows asked for.
-    entries_.detach();
     for (auto it = rows.rbegin(); it != rows.rend(); ++it) {
         const int row = *it;
         if (row < 0 || row >= numberOfRowsInTableView())

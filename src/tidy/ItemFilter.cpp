@@ -2,32 +2,18 @@
 #include "ItemFilter.h"
 
 #include "Description.h"
+#include "ExceptedNames.h"
 #include "FileManager.h"
-#include "KeyedArchive.h"
 #include "Log.h"
 #include "MonthFolder.h"
-#include "SettingsKeys.h"
-#include "UserDefaults.h"
 
 #include <QFile>
 
-QStringList exceptedNames(const UserDefaults &defaults, bool *wellFormed) {
+QStringList exceptedNames(const UserDefaults &defaults) {
     QStringList names;
-    bool sound = !defaults.objectForKey(SettingsKeys::ExceptionsObjects).isValid();
-    const std::optional<QByteArray> data = defaults.dataForKey(SettingsKeys::ExceptionsObjects);
-    const std::optional<QVariant> root =
-        data ? KeyedArchive::unarchiveObjectWithData(*data) : std::nullopt;
-    if (root && root->typeId() == QMetaType::QVariantList) {
-        sound = true;
-        for (const QVariant &element : root->toList()) {
-            if (element.typeId() == QMetaType::QString)
-                names.append(element.toString());
-            else
-                sound = false;
-        }
-    }
-    if (wellFormed)
-        *wellFormed = sound;
+    for (const QVariant &element : ExceptedNames::stored(defaults).value_or(QVariantList()))
+        if (element.typeId() == QMetaType::QString)
+            names.append(element.toString());
     return names;
 }
 

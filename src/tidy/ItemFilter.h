@@ -13,8 +13,7 @@ class UserDefaults;
 
 // The user's excepted file names: the keyed archive under ExceptionsObjects, decoded afresh.
 // Absent, undecodable or not a list: no names. Elements that are not strings are left out.
-// `wellFormed`, when given, tells whether the value was absent or an archive of strings alone.
-QStringList exceptedNames(const UserDefaults &defaults, bool *wellFormed = nullptr);
+QStringList exceptedNames(const UserDefaults &defaults);
 
 // Which entries of a folder are items that Quillmere may count and move: every name directly
 // inside it except "Quillmere", the excepted names, ".cache", ".DS_Store" and ".known_devices".

@@ -3,6 +3,7 @@
 
 #include "Alerts.h"
 #include "Description.h"
+#include "DesktopSafety.h"
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
@@ -11,6 +12,7 @@
 #include "StandardFolders.h"
 #include "Strings.h"
 
+#include <QDir>
 #include <QFile>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
@@ -51,7 +53,15 @@ void Restore::restoreFiles(const QString &destination) {
 void Restore::restoreFromFolder(const QString &folder) {
     worker_->whenIdle(workerKey, [this, folder] {
         // Looked up as the run starts: the user's folders may have changed since the chooser
-        // opened.
+        // opened. Items moved onto a Desktop that is the home folder, or above it, would be
+        // scattered there.
+        if (const auto refusal = DesktopSafety::refusal(StandardFolders::desktop(),
+                                                        QDir::homePath(), std::nullopt)) {
+            NSLog(*refusal);
+            Alerts::runAlertPanel(localizedString(QStringLiteral("Restore Error.")), *refusal,
+                                  localizedString(QStringLiteral("OK")));
+            return;
+        }
         const QByteArray to =
             QFile::encodeName(appendingPathComponent(StandardFolders::desktop(), QString()));
         const QByteArray from = QFile::encodeName(appendingPathComponent(folder, QString()));

@@ -17,8 +17,9 @@ class UserDefaults;
 // Brings cleaned items back: the user picks a folder (normally a month folder under
 // destination / "Quillmere") and every cleanable item in it moves back onto the Desktop,
 // never replacing a Desktop item. One "Restore Complete" notice per run; an alert when the
-// folder holds nothing to restore. The listing and the moves run on a MoveWorker, after any run
-// in hand. Main thread only.
+// folder holds nothing to restore, or when the Desktop is the home folder or above it
+// (DesktopSafety). The listing and the moves run on a MoveWorker, after any run in hand. Main
+// thread only.
 class Restore : public QObject {
     Q_OBJECT
 public:

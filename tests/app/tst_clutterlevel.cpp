@@ -52,7 +52,8 @@ private slots:
         QLabel label;
         LogLines log;
 
-        updateClutterLevel(ItemFilter(defaults), &indicator, &label, std::nullopt);
+        updateClutterLevel(ItemFilter(defaults), &indicator, &label, std::nullopt,
+                           home.documents());
 
         QCOMPARE(label.text(), sentence);
         QCOMPARE(log.lines(), logged);

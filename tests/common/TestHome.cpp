@@ -42,6 +42,11 @@ QString TestHome::applicationSupport() const {
     return path() + QStringLiteral("/.local/share/Quillmere");
 }
 
+void TestHome::setDesktopDir(const QString &value) const {
+    writeFile(path() + QStringLiteral("/.config/user-dirs.dirs"),
+              "XDG_DESKTOP_DIR=\"" + QFile::encodeName(value) + "\"\n");
+}
+
 void TestHome::writeFile(const QString &path, const QByteArray &content) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile file(path);

@@ -20,6 +20,9 @@ public:
     QString settingsFile() const; // the settings store's file
     QString applicationSupport() const;
 
+    // Names the Desktop folder as xdg-user-dirs does; `value` may begin with "$HOME".
+    void setDesktopDir(const QString &value) const;
+
     // Creates a file with `content` at `path` (a name under the home, or absolute).
     static void writeFile(const QString &path, const QByteArray &content = {});
 

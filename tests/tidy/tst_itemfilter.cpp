@@ -40,7 +40,7 @@ private slots:
         QFETCH(Names, items);
         TestHome home;
         UserDefaults defaults(UserDefaults::standardFilePath());
-        ExceptedNames::write(defaults, excepted);
+        ExceptedNames::write(defaults, QVariant(excepted).toList());
         const QByteArray desktop = QFile::encodeName(home.desktop());
         for (QByteArray name : entries)
             QVERIFY(name.endsWith('/') ? mkdir(desktop + '/' + name.chopped(1), 0700) == 0

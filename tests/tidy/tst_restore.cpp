@@ -94,22 +94,30 @@ private slots:
     void nothingComesBack_data() {
         QTest::addColumn<QStringList>("names"); // in the chosen folder
         QTest::addColumn<bool>("chosen");       // false: the user cancels
-        QTest::addColumn<bool>("alert");
-        QTest::newRow("cancelled") << QStringList{"item.txt"} << false << false;
-        QTest::newRow("empty folder") << QStringList{} << true << true;
+        QTest::addColumn<QString>("desktopDir");
+        QTest::addColumn<QString>("alert"); // how it begins; empty: none
+        const QString desktop = "$HOME/Desktop", error = "Restore Error.: ";
+        QTest::newRow("cancelled") << QStringList{"item.txt"} << false << desktop << "";
+        QTest::newRow("empty folder") << QStringList{} << true << desktop << error + "There are no";
+        // Items would be scattered in the home folder.
+        QTest::newRow("the Desktop is the home folder")
+            << QStringList{"item.txt"} << true << "$HOME" << error + "The Desktop folder is";
     }
     void nothingComesBack() {
         QFETCH(QStringList, names);
         QFETCH(bool, chosen);
-        QFETCH(bool, alert);
+        QFETCH(QString, desktopDir);
+        QFETCH(QString, alert);
+        home->setDesktopDir(desktopDir);
         QVERIFY(QDir().mkpath(monthFolder()));
         for (const QString &name : names)
             TestHome::writeFile(monthFolder() + "/" + name);
         restoreFrom(monthFolder(), chosen ? OpenPanel::OKButton : OpenPanel::CancelButton);
         QCOMPARE(entries(monthFolder()), names);
         QVERIFY(entries(home->desktop()).isEmpty());
-        const QString shown = "Restore Error.: There are no items to restore at this time. [OK]";
-        QCOMPARE(reports->alertTexts(), alert ? QStringList{shown} : QStringList{});
+        QVERIFY(!QFileInfo::exists(home->path() + "/item.txt"));
+        QCOMPARE(reports->alerts.size(), int(!alert.isEmpty()));
+        QCOMPARE(reports->alertTexts().join("").left(alert.size()), alert);
         QTest::qWait(700);
         QVERIFY(reports->notices.isEmpty());
     }
