@@ -7,13 +7,14 @@ daemon dunst, the window manager openbox and the tray tint2, each as a child pro
 every one of them by its process id. Used as a module (``with Desktop() as d: ...``) or as a
 launcher around a command:
 
-    python3 tests/e2e/desktop.py [--home DIR] -- COMMAND ARGS...
+    python3 tests/e2e/desktop.py [--home DIR] [--no-tray] [--no-wm] -- COMMAND ARGS...
 
 which runs COMMAND with DISPLAY and DBUS_SESSION_BUS_ADDRESS set and returns its exit code.
 """
 import argparse
 import json
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -21,53 +22,59 @@ import sys
 import tempfile
 import time
 
+# A session bus that activates no services: only the parts started here own names, so a call that
+# comes before dunst is up cannot start a second dunst behind our back.
+BUS_CONFIG = ('<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
+              ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">\n'
+              "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
+              '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
+              '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n')
+# Long timeouts so that a test reads notices before they expire by themselves.
+DUNSTRC = ("[global]\n    history_length = 100\n[urgency_low]\n    timeout = 600\n"
+           "[urgency_normal]\n    timeout = 600\n[urgency_critical]\n    timeout = 0\n")
+XDG_FOLDERS = {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
+               "XDG_CACHE_HOME": ".cache", "XDG_RUNTIME_DIR": ".runtime"}
+
 
 class DesktopError(RuntimeError):
     pass
-
-
-def make_home(path):
-    """Prepares a HOME with its XDG folders, Desktop and Documents; returns the environment."""
-    for sub in ("Desktop", "Documents", ".config", ".local/share", ".cache", ".runtime"):
-        os.makedirs(os.path.join(path, sub), exist_ok=True)
-    os.chmod(os.path.join(path, ".runtime"), 0o700)
-    return {
-        "HOME": path,
-        "XDG_CONFIG_HOME": os.path.join(path, ".config"),
-        "XDG_DATA_HOME": os.path.join(path, ".local/share"),
-        "XDG_CACHE_HOME": os.path.join(path, ".cache"),
-        "XDG_RUNTIME_DIR": os.path.join(path, ".runtime"),
-    }
 
 
 class Desktop:
     def __init__(self, home=None, window_manager=True, tray=True, notifications=True):
         self._own_home = home is None
         self.home = home or tempfile.mkdtemp(prefix="quillmere-e2e-")
-        self.window_manager = window_manager
-        self.tray = tray
-        self.notifications = notifications
-        self.processes = []  # (name, Popen), in start order
-        self._logs = []
-        self.env = dict(os.environ)
-        for key in ("XDG_CURRENT_DESKTOP", "WAYLAND_DISPLAY", "SESSION_MANAGER", "QT_QPA_PLATFORM"):
-            self.env.pop(key, None)
-        self.env.update(make_home(self.home))
-        self.env["QT_QPA_PLATFORM"] = "xcb"
+        self.window_manager, self.tray, self.notifications = window_manager, tray, notifications
+        self.processes = []  # (name, Popen, log), in start order
+        self.env = {key: value for key, value in os.environ.items()
+                    if key not in ("XDG_CURRENT_DESKTOP", "WAYLAND_DISPLAY", "SESSION_MANAGER")}
+        self.env.update(HOME=self.home, QT_QPA_PLATFORM="xcb")
+        for key, sub in XDG_FOLDERS.items():
+            self.env[key] = os.path.join(self.home, sub)
+        for folder in ["Desktop", "Documents", *XDG_FOLDERS.values()]:
+            os.makedirs(os.path.join(self.home, folder), exist_ok=True)
+        os.chmod(self.env["XDG_RUNTIME_DIR"], 0o700)
 
     # -- start and stop --------------------------------------------------------------------
     def __enter__(self):
         try:
-            self._start_x()
-            self._start_bus()
+            self.env["DISPLAY"] = ":" + self._spawn_reporting(
+                "Xvfb", ["Xvfb", "-displayfd", "{fd}", "-screen", "0", "1280x800x24",
+                         "-nolisten", "tcp", "-noreset"])
+            config = self._write(".session-bus.conf", BUS_CONFIG)
+            self.env["DBUS_SESSION_BUS_ADDRESS"] = self._spawn_reporting(
+                "dbus-daemon", ["dbus-daemon", f"--config-file={config}", "--nofork",
+                                "--nopidfile", "--print-address={fd}"])
             if self.window_manager:
                 self._spawn("openbox", ["openbox", "--sm-disable"])
-                self._wait(lambda: self._root_has("_NET_SUPPORTING_WM_CHECK"), "openbox")
+                self.wait_until(self._window_manager_up, "openbox")
             if self.notifications:
-                self._start_dunst()
+                dunstrc = self._write(".config/dunst/dunstrc", DUNSTRC)
+                self._spawn("dunst", ["dunst", "-config", dunstrc])
+                self.wait_until(self._notifications_up, "dunst")
             if self.tray:
                 self._spawn("tint2", ["tint2"])
-                self._wait(lambda: self._selection_owned("_NET_SYSTEM_TRAY_S0"), "tint2 tray")
+                self.wait_until(lambda: self._search("--classname", "tint2"), "tint2 tray")
         except BaseException:
             self.close()
             raise
@@ -78,7 +85,7 @@ class Desktop:
         return False
 
     def close(self):
-        for name, proc in reversed(self.processes):
+        for _, proc, log in reversed(self.processes):
             if proc.poll() is None:
                 proc.send_signal(signal.SIGTERM)
                 try:
@@ -86,27 +93,70 @@ class Desktop:
                 except subprocess.TimeoutExpired:
                     proc.kill()
                     proc.wait()
-        self.processes.clear()
-        for log in self._logs:
             log.close()
-        self._logs.clear()
+        self.processes.clear()
         if self._own_home:
             shutil.rmtree(self.home, ignore_errors=True)
+
+    def _write(self, name, text):
+        path = os.path.join(self.home, name)
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
 
     def _spawn(self, name, argv, **kwargs):
         if shutil.which(argv[0]) is None:
             raise DesktopError(f"{argv[0]} is not installed (scripts/install-deps test installs it)")
         log = open(os.path.join(self.home, f".{name}.log"), "wb")
-        self._logs.append(log)
         proc = subprocess.Popen(argv, env=self.env, stdout=log, stderr=subprocess.STDOUT,
                                 stdin=subprocess.DEVNULL, **kwargs)
-        self.processes.append((name, proc))
+        self.processes.append((name, proc, log))
         return proc
 
-    def _wait(self, predicate, what, timeout=20.0):
+    def _spawn_reporting(self, name, argv, timeout=20.0):
+        """Starts a part that writes one line (its display, its address) to the pipe named {fd}."""
+        r, w = os.pipe()
+        proc = self._spawn(name, [arg.replace("{fd}", str(w)) for arg in argv], pass_fds=(w,))
+        os.close(w)
+        data, deadline = b"", time.monotonic() + timeout
+        while not data.endswith(b"\n") and time.monotonic() < deadline:
+            if select.select([r], [], [], 0.05)[0]:
+                chunk = os.read(r, 4096)
+                if not chunk:
+                    break
+                data += chunk
+            elif proc.poll() is not None:
+                break
+        os.close(r)
+        if not data.strip():
+            raise DesktopError(f"{name} did not report itself")
+        return data.decode().strip()
+
+    def _window_manager_up(self):
+        out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+        return out.returncode == 0 and "window id" in out.stdout
+
+    def _notifications_up(self):
+        out = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                        "string:org.freedesktop.Notifications"], check=False)
+        return out.returncode == 0 and "boolean true" in out.stdout
+
+    def _search(self, *criteria):
+        """The ids of the windows xdotool finds."""
+        return self.run(["xdotool", "search", *criteria], check=False).stdout.split()
+
+    # -- helpers for tests -----------------------------------------------------------------
+    def run(self, argv, check=True, **kwargs):
+        return subprocess.run(argv, env=self.env, check=check, capture_output=True, text=True,
+                              **kwargs)
+
+    def wait_until(self, predicate, what, timeout=20.0):
+        """Polls `predicate`; a part of the desktop that ends meanwhile fails at once."""
         deadline = time.monotonic() + timeout
         while time.monotonic() < deadline:
-            for name, proc in self.processes:
+            for name, proc, _ in self.processes:
                 if proc.poll() is not None:
                     with open(os.path.join(self.home, f".{name}.log"), errors="replace") as f:
                         tail = f.read()[-2000:]
@@ -114,111 +164,25 @@ class Desktop:
             if predicate():
                 return
             time.sleep(0.05)
-        raise DesktopError(f"{what} did not come up within {timeout} s")
+        raise DesktopError(f"{what} did not happen within {timeout} s")
 
-    def _read_fd_line(self, fd, what, proc, timeout=20.0):
-        deadline = time.monotonic() + timeout
-        data = b""
-        os.set_blocking(fd, False)
-        while time.monotonic() < deadline and not data.endswith(b"\n"):
-            try:
-                chunk = os.read(fd, 4096)
-                if chunk:
-                    data += chunk
-                    continue
-                if proc.poll() is not None:
-                    break
-            except BlockingIOError:
-                pass
-            time.sleep(0.02)
-        os.close(fd)
-        if not data.strip():
-            raise DesktopError(f"{what} did not report itself")
-        return data.decode().strip()
+    def window(self, name):
+        """The id of the first visible window whose title matches `name` (a regular expression),
+        or None."""
+        ids = self._search("--onlyvisible", "--name", name)
+        return ids[0] if ids else None
 
-    def _start_x(self):
-        r, w = os.pipe()
-        proc = self._spawn("Xvfb", ["Xvfb", "-displayfd", str(w), "-screen", "0", "1280x800x24",
-                                    "-nolisten", "tcp", "-noreset"], pass_fds=(w,))
-        os.close(w)
-        self.env["DISPLAY"] = ":" + self._read_fd_line(r, "Xvfb", proc)
-
-    def _start_bus(self):
-        # A session bus that activates no services: only the parts started here own names, so
-        # a call that comes before dunst is up cannot start a second dunst behind our back.
-        config = os.path.join(self.home, ".session-bus.conf")
-        with open(config, "w") as f:
-            f.write('<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"'
-                    ' "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">\n'
-                    "<busconfig><type>session</type><listen>unix:tmpdir=/tmp</listen>"
-                    '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
-                    '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n')
-        r, w = os.pipe()
-        proc = self._spawn("dbus-daemon", ["dbus-daemon", f"--config-file={config}", "--nofork",
-                                           "--nopidfile", f"--print-address={w}"], pass_fds=(w,))
-        os.close(w)
-        self.env["DBUS_SESSION_BUS_ADDRESS"] = self._read_fd_line(r, "dbus-daemon", proc)
-
-    def _start_dunst(self):
-        conf = os.path.join(self.home, ".config", "dunst")
-        os.makedirs(conf, exist_ok=True)
-        with open(os.path.join(conf, "dunstrc"), "w") as f:
-            # Long timeouts so that a test reads notices before they expire by themselves.
-            f.write("[global]\n    history_length = 100\n[urgency_low]\n    timeout = 600\n"
-                    "[urgency_normal]\n    timeout = 600\n[urgency_critical]\n    timeout = 0\n")
-        self._spawn("dunst", ["dunst", "-config", os.path.join(conf, "dunstrc")])
-        self._wait(lambda: self._name_has_owner("org.freedesktop.Notifications"), "dunst")
-
-    # -- helpers for tests -----------------------------------------------------------------
-    def run(self, argv, check=True, **kwargs):
-        return subprocess.run(argv, env=self.env, check=check, capture_output=True, text=True,
-                              **kwargs)
-
-    def _name_has_owner(self, name):
-        out = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
-                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
-                        f"string:{name}"], check=False)
-        return out.returncode == 0 and "boolean true" in out.stdout
-
-    def _root_has(self, atom):
-        out = self.run(["xprop", "-root", atom], check=False)
-        return out.returncode == 0 and "not found" not in out.stdout and "window id" in out.stdout
-
-    def _selection_owned(self, selection):
-        # tint2 owns the tray selection once its systray is up; xprop cannot ask, so look for
-        # its window instead.
-        out = self.run(["xdotool", "search", "--classname", "tint2"], check=False)
-        return out.returncode == 0 and out.stdout.strip() != ""
+    def wait_for_window(self, name, timeout=20.0):
+        self.wait_until(lambda: self.window(name), f"a window named {name!r}", timeout)
+        return self.window(name)
 
     def notices(self):
         """Every notice dunst received, oldest first, as (summary, body) pairs."""
         self.run(["dunstctl", "close-all"], check=False)
         time.sleep(0.2)
         out = self.run(["dunstctl", "history"], check=False)
-        if out.returncode != 0 or not out.stdout.strip():
-            return []
-        data = json.loads(out.stdout)["data"]
-        entries = data[0] if data else []
-        result = [(e["summary"]["data"], e["body"]["data"]) for e in entries]
-        result.reverse()  # dunst lists the newest first
-        return result
-
-    def wait_for_window(self, name, timeout=20.0):
-        """The id of the first window whose title matches `name` (a regular expression)."""
-        found = []
-
-        def look():
-            out = self.run(["xdotool", "search", "--onlyvisible", "--name", name], check=False)
-            ids = out.stdout.split()
-            if ids:
-                found.append(ids[0])
-            return bool(ids)
-
-        self._wait(look, f"a window named {name!r}", timeout)
-        return found[0]
-
-    def wait_until(self, predicate, what, timeout=20.0):
-        self._wait(predicate, what, timeout)
+        data = json.loads(out.stdout)["data"] if out.returncode == 0 and out.stdout.strip() else []
+        return [(e["summary"]["data"], e["body"]["data"]) for e in reversed(data[0] if data else [])]
 
 
 def main():
@@ -232,8 +196,7 @@ def main():
     if not command:
         parser.error("no command given")
     with Desktop(home=args.home, tray=not args.no_tray, window_manager=not args.no_wm) as desk:
-        proc = subprocess.Popen(command, env=desk.env)
-        return proc.wait()
+        return subprocess.Popen(command, env=desk.env).wait()
 
 
 if __name__ == "__main__":

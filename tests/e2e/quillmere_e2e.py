@@ -1,16 +1,25 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """What every end-to-end test of the program shares: the desktop, the built program started as a
 person would start it, its settings file, and a few ways to look at and drive its windows."""
+import datetime
 import os
 import plistlib
 import signal
 import subprocess
-import time
 import unittest
 
 from desktop import Desktop, DesktopError
 
 BINARY = os.environ.get("QUILLMERE_BINARY", "")
+ROOT = os.path.join(os.path.dirname(__file__), "..", "..")
+
+
+def version():
+    with open(os.path.join(ROOT, "CMakeLists.txt")) as f:
+        for line in f:
+            if line.startswith("project(Quillmere VERSION "):
+                return line.split()[2]
+    raise AssertionError("no version in CMakeLists.txt")
 
 
 class ProgramTestCase(unittest.TestCase):
@@ -22,9 +31,8 @@ class ProgramTestCase(unittest.TestCase):
         # A desktop part that fails to come up is started again once: the test is about
         # Quillmere, not about a busy machine.
         for attempt in (1, 2):
-            self.desk = Desktop()
             try:
-                self.desk.__enter__()
+                self.desk = Desktop().__enter__()
                 break
             except DesktopError:
                 if attempt == 2:
@@ -32,26 +40,38 @@ class ProgramTestCase(unittest.TestCase):
         self.addCleanup(self.desk.close)
         self.program = None
         self.home = self.desk.home
+        self.settings_file = self.path(".config", "Quillmere", "Quillmere.plist")
 
     def path(self, *parts):
         return os.path.join(self.home, *parts)
 
-    @property
-    def settings_file(self):
-        return self.path(".config", "Quillmere", "Quillmere.plist")
+    def month_folder(self):
+        """Where a clean today puts the items (the program runs in English)."""
+        return self.path("Documents", "Quillmere", datetime.date.today().strftime("%B %Y"))
+
+    def put_on_desktop(self, *names):
+        """Files holding their own name; a name ending in "/" makes a folder with one inside."""
+        for name in names:
+            if name.endswith("/"):
+                os.makedirs(self.path("Desktop", name, "inner"))
+            else:
+                with open(self.path("Desktop", name), "w") as f:
+                    f.write(name)
 
     def settings(self):
         with open(self.settings_file, "rb") as f:
             return plistlib.load(f)
 
-    def write_settings(self, values):
+    def write_settings(self, **values):
+        """Settings of a start that is not the first (so no greeting stands in the way)."""
         os.makedirs(os.path.dirname(self.settings_file), exist_ok=True)
         with open(self.settings_file, "wb") as f:
-            plistlib.dump(values, f, fmt=plistlib.FMT_BINARY)
+            plistlib.dump({"CleanPath": self.path("Documents"),
+                           "prevStartupVersions": [version()], **values}, f,
+                          fmt=plistlib.FMT_BINARY)
 
-    def start(self, extra_env=None):
-        env = dict(self.desk.env)
-        env.update(extra_env or {})
+    def start(self):
+        env = dict(self.desk.env, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
         self.log = open(self.path(".quillmere.log"), "wb")
         self.program = subprocess.Popen([BINARY], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
@@ -62,10 +82,9 @@ class ProgramTestCase(unittest.TestCase):
         """Quits the program as a person would (its Quit shortcut), else ends it by its id."""
         if self.program is None or self.program.poll() is not None:
             return
-        windows = self.desk.run(["xdotool", "search", "--name", "^Quillmere$"], check=False)
-        for wid in windows.stdout.split()[:1]:
-            self.desk.run(["xdotool", "windowactivate", "--sync", wid], check=False)
-            self.desk.run(["xdotool", "key", "--clearmodifiers", "ctrl+q"], check=False)
+        window = self.desk.window("^Quillmere$")
+        if window:
+            self.press(window, "ctrl+q", check=False)
         try:
             # An open alert takes the key for itself; then the program is ended by its id.
             self.program.wait(timeout=4)
@@ -78,26 +97,13 @@ class ProgramTestCase(unittest.TestCase):
         with open(self.path(".quillmere.log"), encoding="utf-8", errors="replace") as f:
             return f.read()
 
-    def window_exists(self, name):
-        out = self.desk.run(["xdotool", "search", "--onlyvisible", "--name", name], check=False)
-        return out.stdout.strip() != ""
-
-    def press(self, window, keys):
+    def press(self, window, keys, check=True):
         self.desk.run(["xdotool", "windowactivate", "--sync", window], check=False)
         # Real key presses (XTEST) to the focused window: Qt ignores synthetic ones.
-        self.desk.run(["xdotool", "key", "--clearmodifiers", keys])
-
-    def screenshot(self, name):
-        """Saves a PNG of the whole screen beside the test's log, for a person to look at."""
-        out = os.path.join(os.environ.get("QUILLMERE_SCREENSHOTS", self.home), name + ".png")
-        self.desk.run(["import", "-window", "root", out], check=False)
-        return out
+        self.desk.run(["xdotool", "key", "--clearmodifiers", keys], check=check)
 
     def wait_until(self, predicate, what, timeout=20.0):
-        deadline = time.monotonic() + timeout
-        while time.monotonic() < deadline:
-            if predicate():
-                return
-            time.sleep(0.1)
-        self.fail(f"{what} did not happen within {timeout} s\n--- program log ---\n"
-                  + self.program_log())
+        try:
+            self.desk.wait_until(predicate, what, timeout)
+        except DesktopError as error:
+            self.fail(f"{error}\n--- program log ---\n{self.program_log()}")

@@ -6,7 +6,6 @@ import time
 import unittest
 
 from quillmere_e2e import ProgramTestCase
-from test_clean import month_folder_name, version
 
 
 def archived_strings(data):
@@ -16,23 +15,17 @@ def archived_strings(data):
 
 class ExceptionsTest(ProgramTestCase):
     def test_an_item_added_through_the_chooser_is_never_cleaned(self):
-        self.write_settings({"CleanPath": self.path("Documents"), "prevStartupVersions": [version()]})
-        keep = self.path("Desktop", "keep me.txt")
-        with open(keep, "w") as f:
-            f.write("stays")
-        with open(self.path("Desktop", "tidy me.txt"), "w") as f:
-            f.write("goes")
-        window = self.start({"LC_ALL": "en_US.UTF-8", "LANG": "en_US.UTF-8"})
+        self.write_settings()
+        self.put_on_desktop("keep me.txt", "tidy me.txt")
+        window = self.start()
 
         # Exceptions tab, then through the table to the add segment.
-        self.press(window, "alt+x")
-        self.press(window, "Tab")
-        self.press(window, "Tab")
-        self.press(window, "space")
+        for keys in ("alt+x", "Tab", "Tab", "space"):
+            self.press(window, keys)
         chooser = self.desk.wait_for_window("^Choose a file that you want to exclude")
         time.sleep(0.5)
         self.desk.run(["xdotool", "windowactivate", "--sync", chooser], check=False)
-        self.desk.run(["xdotool", "type", "--delay", "5", keep])
+        self.desk.run(["xdotool", "type", "--delay", "5", self.path("Desktop", "keep me.txt")])
         self.desk.run(["xdotool", "key", "Return"])
 
         self.wait_until(lambda: "ExceptionsObjects" in self.settings(), "the exception being stored")
@@ -44,8 +37,8 @@ class ExceptionsTest(ProgramTestCase):
 
         self.press(window, "alt+l")
         self.press(window, "alt+c")
-        month = self.path("Documents", "Quillmere", month_folder_name())
-        self.wait_until(lambda: os.path.exists(os.path.join(month, "tidy me.txt")), "the clean")
+        self.wait_until(lambda: os.path.exists(os.path.join(self.month_folder(), "tidy me.txt")),
+                        "the clean")
         self.assertEqual(os.listdir(self.path("Desktop")), ["keep me.txt"])
 
 

@@ -8,15 +8,15 @@ from quillmere_e2e import ProgramTestCase
 
 class StartupTest(ProgramTestCase):
     def test_first_start_greets_once_and_records_its_settings(self):
-        main = self.start()
+        self.start()
         alert = self.desk.wait_for_window("^How to use Quillmere$")
-        self.assertTrue(self.window_exists("^Quillmere$"))
+        self.assertTrue(self.desk.window("^Quillmere$"))
         settings = self.settings()
         self.assertEqual(settings["CleanPath"], self.path("Documents"))
         self.assertEqual(len(settings["prevStartupVersions"]), 1)
 
         self.press(alert, "Return")  # "Great Thanks"
-        self.wait_until(lambda: not self.window_exists("^How to use Quillmere$"), "the alert closing")
+        self.wait_until(lambda: not self.desk.window("^How to use Quillmere$"), "the alert closing")
         self.stop()
         self.assertEqual(self.program.returncode, 0, self.program_log())
         self.assertIn("Starting up for first time with NO pre-existing installs",
@@ -25,10 +25,9 @@ class StartupTest(ProgramTestCase):
         # A second start of the same version shows no alert and changes no version list.
         self.start()
         self.wait_until(lambda: "object is there" in self.program_log(), "the second start-up")
-        self.assertFalse(self.window_exists("^How to use Quillmere$"))
+        self.assertFalse(self.desk.window("^How to use Quillmere$"))
         self.assertEqual(self.settings()["prevStartupVersions"], settings["prevStartupVersions"])
         self.assertNotIn("Starting up for first time", self.program_log())
-        del main
 
     def test_corrupt_settings_are_kept_aside_and_the_program_starts(self):
         os.makedirs(self.path(".config", "Quillmere"), exist_ok=True)

@@ -4,11 +4,6 @@
 #include "Shortcut.h"
 
 // Short names for the modifier bits and "no key", as the tests' tables write them.
-namespace ModifierNames {
-constexpr quint64 Shift = Shortcut::NSShiftKeyMask;
-constexpr quint64 Control = Shortcut::NSControlKeyMask;
-constexpr quint64 Option = Shortcut::NSAlternateKeyMask;
-constexpr quint64 Command = Shortcut::NSCommandKeyMask;
-constexpr quint64 NotFound = Shortcut::NSNotFound;
-} // namespace ModifierNames
-using namespace ModifierNames;
+constexpr quint64 Shift = Shortcut::NSShiftKeyMask, Control = Shortcut::NSControlKeyMask,
+                  Option = Shortcut::NSAlternateKeyMask, Command = Shortcut::NSCommandKeyMask,
+                  NotFound = Shortcut::NSNotFound;

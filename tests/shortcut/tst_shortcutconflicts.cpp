@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+// Whether a shortcut is taken: first by the desktop's own shortcuts, read from real KDE and GNOME
+// settings, then by the application's menus.
 #include "ModifierNames.h"
-#include "Shortcut.h"
 #include "TestHome.h"
 
 #include <QMenu>
@@ -8,112 +9,123 @@
 #include <QtTest>
 
 namespace {
-constexpr quint32 cmdKey = CarbonModifiers::cmdKey;
-constexpr quint32 shiftKey = CarbonModifiers::shiftKey;
-constexpr quint32 optionKey = CarbonModifiers::optionKey;
-constexpr quint32 controlKey = CarbonModifiers::controlKey;
+// As KDE writes it: "action=active,default,description", shortcuts split by an escaped tab.
+const QByteArray kglobalshortcutsrc = R"([kwin]
+Walk Through Windows=Alt+Tab,Alt+Tab,Walk Through Windows
+Show Desktop=Meta+D,none,Peek at Desktop
+Window Close=none,Alt+F4,Close Window
+Switch to Desktop 1=Ctrl+F1\tMeta+1,Ctrl+F1,Switch to Desktop 1
+Zoom In=Meta+=\tMeta++,Meta+=,Zoom In
+[quillmere-test]
+Comma=Ctrl+Alt+\\,,none,A comma in a list
+Chord=Meta+K\\, Meta+L,none,Two chords
+Keypad=Meta+Num+5,none,Keypad five
+Print=Meta+Shift+Print,none,A key without virtual key code
+Broken=Meta+Nonsense,none,Not a key
+)";
 
-const QString systemMessage = QStringLiteral(
+const QByteArray gsettingsKeyfile = R"([org/gnome/desktop/wm/keybindings]
+close=['<Super>q']
+minimize=@as []
+maximize=['disabled']
+show-desktop=['<Primary><Alt>d']
+toggle-fullscreen=['<Super>F11', '<Control><Mod5>f', 'not an accelerator', '<Super>']
+)";
+
+const QString desktopMessage = QStringLiteral(
     "This combination cannot be used because it is already used by a system-wide keyboard "
     "shortcut.\nIf you really want to use this key combination, most shortcuts can be changed in "
     "the Keyboard & Mouse panel in System Preferences.");
+const QString menuMessage = QStringLiteral(
+    "This shortcut cannot be used because it is already used by the menu item \u2018%1\u2019.");
 
-QString menuMessage(const QString &title) {
-    return QStringLiteral("This shortcut cannot be used because it is already used by the menu "
-                          "item \u2018%1\u2019.")
-        .arg(title);
-}
-
-void addItem(QMenu *menu, const QString &title, const QKeySequence &shortcut = {}) {
-    menu->addAction(title)->setShortcut(shortcut);
-}
+struct Conflict {
+    const char *desktop;
+    quint64 keyCode, flags;
+    const char *takenBy; // "desktop", a menu item's title, or "" when free
+};
 } // namespace
 
 class TestShortcutConflicts : public QObject {
     Q_OBJECT
-    TestHome home; // no desktop configuration or layout of the user's own
+    // GLib reads the configuration folder once per process: one home for every test here.
+    TestHome home;
     QMenuBar menuBar;
-    MenuModel menu;
     const KeyboardLayout us = KeyboardLayout::named(QStringLiteral("us"));
-
-    // The message of a conflict, checking that asking without an error gives the same answer.
-    static QString takenBy(const Shortcut &shortcut, const QList<SymbolicHotKey> &systemHotKeys,
-                           const MenuModel &menu, const KeyboardLayout &layout) {
-        ShortcutError error{QStringLiteral("untouched"), -1, QString()};
-        const bool taken = shortcut.isTakenError(&error, systemHotKeys, menu, layout);
-        if (taken != shortcut.isTakenError(nullptr, systemHotKeys, menu, layout))
-            return QStringLiteral("answers differ without error");
-        if (!taken)
-            return error.domain == QLatin1String("untouched") ? QString()
-                                                              : QStringLiteral("error set");
-        if (error.domain != QLatin1String("NSCocoaErrorDomain") || error.code != 0)
-            return QStringLiteral("wrong domain or code");
-        return error.localizedDescription;
-    }
 
 private slots:
     void initTestCase() {
-        QMenu *file = menuBar.addMenu(QStringLiteral("&File"));
-        addItem(file, QStringLiteral("About"));
+        QCOMPARE(qgetenv("GSETTINGS_BACKEND"), QByteArray("keyfile"));
+        TestHome::writeFile(home.path() + "/.config/kglobalshortcutsrc", kglobalshortcutsrc);
+        TestHome::writeFile(home.path() + "/.config/glib-2.0/settings/keyfile", gsettingsKeyfile);
+        QMenu *file = menuBar.addMenu("&File");
         file->addSeparator();
-        addItem(file, QStringLiteral("&Close"), Qt::META | Qt::Key_W);
-        addItem(file, QStringLiteral("Close All"), Qt::META | Qt::SHIFT | Qt::Key_W);
-        addItem(file, QStringLiteral("Zoom"),
-                QKeyCombination(Qt::MetaModifier | Qt::KeypadModifier, Qt::Key_1));
-        addItem(
-            file, QStringLiteral("Keep"),
+        file->addAction("About");
+        file->addAction("&Close && Save", Qt::META | Qt::Key_W);
+        file->addAction("Close All", Qt::META | Qt::SHIFT | Qt::Key_W);
+        file->addAction("Zoom", QKeyCombination(Qt::MetaModifier | Qt::KeypadModifier, Qt::Key_1));
+        file->addAction(
+            "Keep",
             QKeyCombination(Qt::MetaModifier | Qt::ShiftModifier | Qt::KeypadModifier, Qt::Key_K));
-        addItem(file, QStringLiteral("Save && Quit"), Qt::CTRL | Qt::Key_Q);
-        QMenu *edit = menuBar.addMenu(QStringLiteral("Edit"));
-        QMenu *find = edit->addMenu(QStringLiteral("Find"));
-        addItem(find, QStringLiteral("Find Next"), Qt::META | Qt::Key_G);
-        addItem(edit, QStringLiteral("Go"), Qt::META | Qt::Key_G);
-        addItem(edit, QStringLiteral("Copy"), Qt::META | Qt::Key_C);
-        addItem(edit, QStringLiteral("Copy Again"), Qt::META | Qt::Key_C);
-        addItem(edit, QStringLiteral("Next Page"), Qt::ALT | Qt::Key_F5);
-        menu = MenuModel::fromActions(menuBar.actions());
+        file->addAction("Quit", Qt::META | Qt::Key_Q);
+        QMenu *edit = menuBar.addMenu("Edit");
+        edit->addMenu("Find")->addAction("Find Next", Qt::META | Qt::Key_G);
+        edit->addAction("Go", Qt::META | Qt::Key_G);
+        edit->addAction("Next Page", Qt::ALT | Qt::Key_F5);
     }
 
-    // The desktop's shortcuts, then the menus: the message shown, or nothing.
+    void kdeShortcuts() { // the active ones; "none", chords and unknown keys left out
+        const quint32 Cmd = CarbonModifiers::cmdKey, Opt = CarbonModifiers::optionKey,
+                      Ctrl = CarbonModifiers::controlKey;
+        const QList<SymbolicHotKey> expected{{48, Opt}, {2, Cmd},  {122, Ctrl},      {18, Cmd},
+                                             {24, Cmd}, {24, Cmd}, {43, Ctrl | Opt}, {87, Cmd}};
+        QCOMPARE(SymbolicHotKeys::kdeHotKeys(us), expected);
+    }
+
     void conflicts_data() {
-        QTest::addColumn<QList<SymbolicHotKey>>("systemHotKeys");
-        QTest::addColumn<quint64>("keyCode");
-        QTest::addColumn<quint64>("flags");
-        QTest::addColumn<QString>("message");
-        const QList<SymbolicHotKey> list{{37, cmdKey}, {49, controlKey | optionKey}, {13, cmdKey}};
-        const auto row = [](const char *name, quint64 keyCode, quint64 flags, const char *item) {
-            QTest::newRow(name) << QList<SymbolicHotKey>() << keyCode << flags
-                                << (*item ? menuMessage(QString::fromUtf8(item)) : QString());
+        QTest::addColumn<Conflict>("row");
+        const auto row = [](const char *name, const Conflict &c) {
+            QTest::newRow(name) << c;
         };
-        const auto system = [](const char *name, const QList<SymbolicHotKey> &hotKeys,
-                               quint64 keyCode, quint64 flags, bool taken) {
-            QTest::newRow(name) << hotKeys << keyCode << flags << (taken ? systemMessage : "");
-        };
-        system("Command-L", list, 37, Command, true);
-        system("Control-Option-Space", list, 49, Control | Option, true);
-        system("Command-Shift-L", list, 37, Command | Shift, false);
-        system("Command-Shift entry does not block Command", {{37, cmdKey | shiftKey}}, 37, Command,
-               false);
-        system("desktop asked before menu", list, 13, Command, true);
-        row("Command-W", 13, Command, "Close");
-        row("Command-Shift-W", 13, Command | Shift, "Close All");
-        row("Control-W", 13, Control, "");
-        row("Command-1 against keypad 1 (bit masked)", 18, Command, "Zoom");
-        row("Command-Shift-K against upper-case K with keypad bit", 40, Command | Shift, "");
-        row("Control-Q, title without mnemonics", 12, Control, "Save & Quit");
-        row("submenu first", 5, Command, "Find Next");
-        row("first of two in one menu", 8, Command, "Copy");
-        row("Option-F5", 96, Option, "Next Page");
-        // A shortcut without a key-equivalent form meets the items without shortcut.
-        row("no key, no modifier", NotFound, 0, "About");
-        row("no key, Command", NotFound, Command, "");
+        row("ubuntu:GNOME Super+Q, before the menus", {"ubuntu:GNOME", 12, Command, "desktop"});
+        row("GNOME Primary is Control", {"GNOME", 2, Control | Option, "desktop"});
+        row("GNOME default Super+Above_Tab", {"GNOME", 50, Command, "desktop"});
+        row("GNOME emptied list (Super+H)", {"GNOME", 4, Command, ""});
+        row("GNOME disabled (Super+Up)", {"GNOME", 126, Command, ""});
+        row("GNOME AltGr binding left out", {"GNOME", 3, Control, ""});
+        row("KDE Meta+D", {"KDE", 2, Command, "desktop"});
+        row("KDE other modifiers", {"KDE", 2, Command | Shift, ""});
+        row("KDE leaves GNOME's alone", {"KDE", 12, Command, "Quit"});
+        row("XFCE reads neither", {"XFCE", 2, Command, ""});
+        row("title without mnemonics", {"", 13, Command, "Close & Save"});
+        row("upper case is Shift", {"", 13, Command | Shift, "Close All"});
+        row("other modifiers", {"", 13, Control, ""});
+        row("keypad bit masked", {"", 18, Command, "Zoom"});
+        row("upper case with keypad bit", {"", 40, Command | Shift, ""});
+        row("submenu first", {"", 5, Command, "Find Next"});
+        row("function key", {"", 96, Option, "Next Page"});
+        // No key and no modifier meets the items without shortcut (not the separator).
+        row("nothing", {"", NotFound, 0, "About"});
     }
     void conflicts() {
-        QFETCH(QList<SymbolicHotKey>, systemHotKeys);
-        QFETCH(quint64, keyCode);
-        QFETCH(quint64, flags);
-        QFETCH(QString, message);
-        QCOMPARE(takenBy(Shortcut(keyCode, flags), systemHotKeys, menu, us), message);
+        QFETCH(Conflict, row);
+        qputenv("XDG_CURRENT_DESKTOP", row.desktop);
+        const QList<SymbolicHotKey> hotKeys = SymbolicHotKeys::copySymbolicHotKeys(us);
+        const MenuModel menu = MenuModel::fromActions(menuBar.actions());
+        const Shortcut shortcut(row.keyCode, row.flags);
+        const QString takenBy = QString::fromUtf8(row.takenBy);
+        ShortcutError error;
+        QCOMPARE(shortcut.isTakenError(&error, hotKeys, menu, us), !takenBy.isEmpty());
+        QCOMPARE(shortcut.isTakenError(nullptr, hotKeys, menu, us), !takenBy.isEmpty());
+        QCOMPARE(error.localizedDescription, takenBy.isEmpty()      ? QString()
+                                             : takenBy == "desktop" ? desktopMessage
+                                                                    : menuMessage.arg(takenBy));
+        QCOMPARE(error.domain, takenBy.isEmpty() ? QString() : "NSCocoaErrorDomain");
+    }
+
+    void missingKdeFileGivesNothing() {
+        QVERIFY(QFile::remove(home.path() + "/.config/kglobalshortcutsrc"));
+        QVERIFY(SymbolicHotKeys::kdeHotKeys(us).isEmpty());
     }
 };
 
