@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "FileManager.h"
 
+#include "Failure.h"
+#include "UniqueFd.h"
+
 #include "Log.h"
 
 #include <QRandomGenerator>
@@ -24,35 +27,6 @@ std::function<void(const QByteArray &)> &beforeCommitHook() {
     static std::function<void(const QByteArray &)> hook;
     return hook;
 }
-
-// A descriptor closed when it goes out of scope.
-class Fd {
-public:
-    explicit Fd(int fd = -1)
-        : fd_(fd) {}
-    Fd(Fd &&other) noexcept
-        : fd_(std::exchange(other.fd_, -1)) {}
-    Fd &operator=(Fd &&other) noexcept {
-        std::swap(fd_, other.fd_);
-        return *this;
-    }
-    Fd(const Fd &) = delete;
-    Fd &operator=(const Fd &) = delete;
-    ~Fd() {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    int get() const { return fd_; }
-    bool valid() const { return fd_ >= 0; }
-    // Closes now and reports what close said (a late write error on some file systems).
-    int close() {
-        const int result = ::close(std::exchange(fd_, -1));
-        return result == 0 ? 0 : errno;
-    }
-
-private:
-    int fd_;
-};
 
 // A directory stream over a descriptor of ours; closed when it goes out of scope.
 class Directory {
@@ -93,26 +67,21 @@ private:
 constexpr int kOpenElsewhere = 0x10001; // another program has a file open: it may still write
 constexpr int kChanged = 0x10002;       // the source changed while it was copied
 
-QString errorText(int error) {
+QString moveErrorText(int error) {
     switch (error) {
     case kOpenElsewhere:
         return QStringLiteral("it is open in another program; left it for the next change");
     case kChanged:
         return QStringLiteral("it changed while it was copied; left it as it is");
     default:
-        return QString::fromUtf8(strerrordesc_np(error));
+        return errorText(error);
     }
 }
 
-bool fail(QString *error, const QString &text) {
-    if (error)
-        *error = text;
-    return false;
-}
-
 bool moveFailed(QString *error, const QByteArray &source, const QByteArray &target, int errorCode) {
-    return fail(error, QStringLiteral("Could not move %1 to %2: %3")
-                           .arg(readableName(source), readableName(target), errorText(errorCode)));
+    return fail(error,
+                QStringLiteral("Could not move %1 to %2: %3")
+                    .arg(readableName(source), readableName(target), moveErrorText(errorCode)));
 }
 
 // A path is handed to the kernel as a C string: an embedded NUL would silently name another file.
@@ -276,9 +245,9 @@ int copyAttributes(int fd, const struct stat &st) {
 // descriptor, lease and all, for the caller to check again before the source is removed (a file
 // inside a folder is closed here, and its lease ends with it).
 int copyFile(int srcDir, const char *srcName, int dstDir, const char *dstName, bool *created,
-             Snapshot *seen, const std::string &path, Fd *leased) {
+             Snapshot *seen, const std::string &path, UniqueFd *leased) {
     // Without blocking: a FIFO put in its place since it was listed opens at once, and is refused.
-    Fd in(openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+    UniqueFd in(openat(srcDir, srcName, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
     if (!in.valid())
         return errno;
     struct stat before;
@@ -289,7 +258,8 @@ int copyFile(int srcDir, const char *srcName, int dstDir, const char *dstName, b
     bool held = false;
     if (const int e = takeWriteLease(in.get(), &held))
         return e;
-    Fd out(openat(dstDir, dstName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    UniqueFd out(
+        openat(dstDir, dstName, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!out.valid())
         return errno;
     *created = true;
@@ -327,7 +297,7 @@ int copyDirectory(int srcDir, const char *srcName, const struct stat &st, int ds
     if (mkdirat(dstDir, dstName, 0700) != 0)
         return errno;
     *created = true;
-    Fd out(openDirectory(dstDir, dstName));
+    UniqueFd out(openDirectory(dstDir, dstName));
     if (!out.valid())
         return errno;
     int readError = 0;
@@ -421,7 +391,8 @@ int entriesAsCopied(int dirFd, const char *name, const Snapshot &seen, const std
         return kChanged;
     ++*count;
     if (S_ISREG(st.st_mode)) {
-        Fd file(openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
+        UniqueFd file(
+            openat(dirFd, name, O_RDONLY | O_NOFOLLOW | O_NOCTTY | O_NONBLOCK | O_CLOEXEC));
         bool held = false;
         return file.valid() ? takeWriteLease(file.get(), &held) : errno;
     }
@@ -439,7 +410,7 @@ int entriesAsCopied(int dirFd, const char *name, const Snapshot &seen, const std
 
 // The same for the moved item as a whole. A moved file whose lease is `leased` is not opened
 // again: that would break its own lease.
-int stillAsCopied(int dirFd, const char *name, const Snapshot &seen, const Fd &leased) {
+int stillAsCopied(int dirFd, const char *name, const Snapshot &seen, const UniqueFd &leased) {
     if (leased.valid()) {
         struct stat st;
         if (leaseBroken(leased.get()))
@@ -495,7 +466,7 @@ int removeSourceAlongCopy(int srcDir, const char *name, int copyDir, const Snaps
         return kChanged;
     if (!S_ISDIR(st.st_mode))
         return unlinkat(srcDir, name, 0) == 0 || errno == ENOENT ? 0 : errno;
-    Fd source(openDirectory(srcDir, name));
+    UniqueFd source(openDirectory(srcDir, name));
     Directory copy(openDirectory(copyDir, name));
     if (!source.valid() || !copy.valid())
         return errno;
@@ -512,14 +483,14 @@ int removeSourceAlongCopy(int srcDir, const char *name, int copyDir, const Snaps
 
 // Whether the folder `dirFd` is `ancestor` or lies inside it (following ".." up to the root).
 bool liesInside(int dirFd, const struct stat &ancestor) {
-    Fd current(dup(dirFd));
+    UniqueFd current(dup(dirFd));
     for (int depth = 0; depth < 4096 && current.valid(); ++depth) {
         struct stat here;
         if (fstat(current.get(), &here) != 0)
             return true;
         if (here.st_dev == ancestor.st_dev && here.st_ino == ancestor.st_ino)
             return true;
-        Fd parent(openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        UniqueFd parent(openat(current.get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         struct stat up;
         if (!parent.valid() || fstat(parent.get(), &up) != 0)
             return true;
@@ -540,10 +511,10 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
     const auto to = splitPath(target);
     if (!from || !to)
         return moveFailed(error, source, target, EINVAL);
-    Fd srcDir(openat(AT_FDCWD, from->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd srcDir(openat(AT_FDCWD, from->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!srcDir.valid())
         return moveFailed(error, source, target, errno);
-    Fd dstDir(openat(AT_FDCWD, to->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dstDir(openat(AT_FDCWD, to->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (!dstDir.valid())
         return moveFailed(error, source, target, errno);
     struct stat st;
@@ -558,7 +529,7 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
         return moveFailed(error, source, target, EINVAL);
 
     // A moved file keeps its descriptor, and so its lease, until the original is gone.
-    Fd leased;
+    UniqueFd leased;
     Snapshot seen;
     QByteArray temporary;
     int copyError = EEXIST;
@@ -606,7 +577,7 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
             removeSourceAlongCopy(srcDir.get(), from->name.constData(), dstDir.get(), seen, {})) {
         return fail(error, QStringLiteral("Moved %1 to %2 but could not remove all of the "
                                           "original: %3")
-                               .arg(readableName(source), readableName(target), errorText(e)));
+                               .arg(readableName(source), readableName(target), moveErrorText(e)));
     }
     fsync(srcDir.get());
     return true;
@@ -639,7 +610,7 @@ bool FileManager::createDirectoryAtPath(const QByteArray &path, QString *error) 
     if (result != 0) {
         const int e = errno;
         return fail(error, QStringLiteral("Could not create the folder %1: %2")
-                               .arg(readableName(path), errorText(e)));
+                               .arg(readableName(path), moveErrorText(e)));
     }
     if (error)
         *error = QString();

@@ -3,7 +3,9 @@
 // to (a device or a pipe too) and never flushes the folder, so its rename may not survive a crash.
 #include "AtomicFile.h"
 
+#include "Failure.h"
 #include "OutsideFile.h"
+#include "UniqueFd.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -16,9 +18,7 @@
 
 namespace {
 bool fail(QString *error, const QString &what, int err) {
-    if (error)
-        *error = QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(std::strerror(err)));
-    return false;
+    return fail(error, QStringLiteral("%1: %2").arg(what, errorText(err)));
 }
 
 bool writeAll(int fd, const QByteArray &bytes) {
@@ -48,23 +48,24 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
                     QStringLiteral("will not replace %1, which is not a regular file").arg(file),
                     EINVAL);
     QByteArray pattern = target + ".XXXXXX";
-    const int fd = mkstemp(pattern.data());
-    if (fd < 0)
+    UniqueFd fd(mkstemp(pattern.data()));
+    if (!fd.valid())
         return fail(error, QStringLiteral("cannot create a temporary file beside %1").arg(file),
                     errno);
     const auto abandon = [&](const QString &what) {
         const int err = errno;
-        ::close(fd);
+        fd.close();
         ::unlink(pattern.constData());
         return fail(error, what.arg(file), err);
     };
-    if (exists && ::fchmod(fd, existing.st_mode & 07777) != 0)
+    if (exists && ::fchmod(fd.get(), existing.st_mode & 07777) != 0)
         return abandon(QStringLiteral("cannot give the new %1 the old one's permissions"));
-    if (!writeAll(fd, bytes))
+    if (!writeAll(fd.get(), bytes))
         return abandon(QStringLiteral("cannot write %1"));
-    if (::fsync(fd) != 0)
+    if (::fsync(fd.get()) != 0)
         return abandon(QStringLiteral("cannot flush %1"));
-    ::close(fd);
+    if (fd.close() != 0)
+        return abandon(QStringLiteral("cannot close %1"));
     if (::rename(pattern.constData(), target.constData()) != 0) {
         const int err = errno;
         ::unlink(pattern.constData());
@@ -72,10 +73,8 @@ bool writeFileAtomically(const QString &path, const QByteArray &bytes, QString *
     }
     // Make the rename itself durable.
     const QByteArray folder = QFile::encodeName(QFileInfo(file).absolutePath());
-    const int dirFd = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (dirFd >= 0) {
-        ::fsync(dirFd);
-        ::close(dirFd);
-    }
+    if (const UniqueFd dir(::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        dir.valid())
+        ::fsync(dir.get());
     return true;
 }

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "OutsideFile.h"
 
+#include "Failure.h"
+#include "UniqueFd.h"
+
 #include "Log.h"
 
 #include <QDateTime>
@@ -21,10 +24,6 @@ struct Contents {
     QByteArray bytes;
     QString reason;
 };
-
-QString errorText(int error) {
-    return QString::fromLocal8Bit(std::strerror(error));
-}
 
 QString notAFile(mode_t mode) {
     switch (mode & S_IFMT) {
@@ -51,12 +50,12 @@ Contents readContents(const QByteArray &file, qint64 maxSize) {
     }
     if (!S_ISREG(st.st_mode))
         return {Kind::NotAFile, {}, notAFile(st.st_mode)};
-    const int fd = ::open(file.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0)
+    const UniqueFd fd(::open(file.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (!fd.valid())
         return {Kind::Unreadable, {}, errorText(errno)};
     Contents contents{Kind::Read, {}, {}};
     // Checked again once open: it may have been replaced in between.
-    if (::fstat(fd, &st) != 0)
+    if (::fstat(fd.get(), &st) != 0)
         contents = {Kind::Unreadable, {}, errorText(errno)};
     else if (!S_ISREG(st.st_mode))
         contents = {Kind::NotAFile, {}, notAFile(st.st_mode)};
@@ -66,7 +65,7 @@ Contents readContents(const QByteArray &file, qint64 maxSize) {
     char buffer[65536];
     while (contents.kind == Kind::Read) {
         const qint64 room = maxSize + 1 - contents.bytes.size();
-        const ssize_t n = ::read(fd, buffer, size_t(std::min<qint64>(room, sizeof buffer)));
+        const ssize_t n = ::read(fd.get(), buffer, size_t(std::min<qint64>(room, sizeof buffer)));
         if (n < 0 && errno == EINTR)
             continue;
         if (n < 0)
@@ -76,7 +75,6 @@ Contents readContents(const QByteArray &file, qint64 maxSize) {
         else if (contents.bytes.append(buffer, n).size() > maxSize)
             contents = {Kind::Unreadable, {}, QStringLiteral("it is too large")};
     }
-    ::close(fd);
     return contents;
 }
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "PropertyList.h"
 
+#include "Failure.h"
+
 #include <QDateTime>
 #include <QXmlStreamReader>
 #include <algorithm>
@@ -19,12 +21,6 @@ namespace {
 constexpr int kMaxDepth = 256;
 constexpr quint64 kMaxObjects = quint64(1) << 18; // after shared references are expanded
 constexpr qsizetype kMaxBytes = qsizetype(64) << 20;
-
-bool fail(QString *error, const QString &text) {
-    if (error)
-        *error = text;
-    return false;
-}
 
 struct NodeFree {
     void operator()(void *node) const { plist_free(node); }

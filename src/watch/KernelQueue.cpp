@@ -43,24 +43,19 @@ struct KernelQueue::Watch {
 };
 
 std::unique_ptr<KernelQueue> KernelQueue::create() {
-    const int inotifyFd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (inotifyFd < 0)
+    UniqueFd inotifyFd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC));
+    UniqueFd wakeFd(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC));
+    if (!inotifyFd.valid() || !wakeFd.valid())
         return nullptr;
-    const int wakeFd = eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC);
-    if (wakeFd < 0) {
-        ::close(inotifyFd);
-        return nullptr;
-    }
-    return std::unique_ptr<KernelQueue>(new KernelQueue(inotifyFd, wakeFd));
+    return std::unique_ptr<KernelQueue>(new KernelQueue(std::move(inotifyFd), std::move(wakeFd)));
 }
 
-KernelQueue::KernelQueue(int inotifyFd, int wakeFd)
-    : inotifyFd_(inotifyFd)
-    , wakeFd_(wakeFd) {}
+KernelQueue::KernelQueue(UniqueFd inotifyFd, UniqueFd wakeFd)
+    : inotifyFd_(inotifyFd.release())
+    , wakeFd_(std::move(wakeFd)) {}
 
 KernelQueue::~KernelQueue() {
     close();
-    ::close(wakeFd_);
 }
 
 int KernelQueue::openForEvents(const QByteArray &path) {
@@ -147,13 +142,13 @@ std::size_t KernelQueue::wait(std::span<KernelEvent> events, std::chrono::millis
         const auto left = ceil<milliseconds>(deadline - steady_clock::now()).count();
         if (left <= 0)
             return 0;
-        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}};
+        pollfd fds[2] = {{fd, POLLIN, 0}, {wakeFd_.get(), POLLIN, 0}};
         const int ready = ::poll(fds, 2, static_cast<int>(std::min<long long>(left, INT_MAX)));
         if (ready < 0 && errno != EINTR)
             return 0;
         if (fds[1].revents & POLLIN) {
             std::uint64_t count;
-            [[maybe_unused]] const ssize_t n = ::read(wakeFd_, &count, sizeof count);
+            [[maybe_unused]] const ssize_t n = ::read(wakeFd_.get(), &count, sizeof count);
             return 0;
         }
     }
@@ -161,7 +156,7 @@ std::size_t KernelQueue::wait(std::span<KernelEvent> events, std::chrono::millis
 
 void KernelQueue::interrupt() {
     const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = ::write(wakeFd_, &one, sizeof one);
+    [[maybe_unused]] const ssize_t n = ::write(wakeFd_.get(), &one, sizeof one);
 }
 
 int KernelQueue::close() {

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "UniqueFd.h"
+
 #include <QByteArray>
 #include <chrono>
 #include <cstdint>
@@ -67,7 +69,7 @@ private:
         int ident;
         std::uint32_t fflags;
     };
-    KernelQueue(int inotifyFd, int wakeFd);
+    KernelQueue(UniqueFd inotifyFd, UniqueFd wakeFd);
     void readChangesLocked();
     void translateLocked(int wd, std::uint32_t mask, bool aboutEntry);
     void noteLocked(int ident, std::uint32_t fflags);
@@ -76,7 +78,7 @@ private:
 
     std::mutex mutex_;
     int inotifyFd_;
-    const int wakeFd_;
+    const UniqueFd wakeFd_;
     std::vector<Watch> watches_;
     std::vector<Pending> pending_;
 };
