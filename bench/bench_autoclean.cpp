@@ -5,15 +5,10 @@
 // Files are created one at a time, each after the previous one arrived. Also counts the
 // listings of the Desktop the program makes per dropped file.
 // Usage: bench_autoclean [--small]   (--small: 100 files, else 1,000)
-#include "AppDelegate.h"
-#include "AppSettingsKeys.h"
 #include "BenchSupport.h"
-#include "Bundle.h"
 #include "Log.h"
-#include "MenuBarWindow.h"
 #include "MonthFolder.h"
-#include "UserDefaults.h"
-#include "ui_MainContent.h"
+#include "RunningProgram.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -102,17 +97,7 @@ int main(int argc, char **argv) {
     close(fd);
 
     // The program: its controller with the automatic clean on and an empty threshold.
-    UserDefaults defaults(home.path() + "/.config/Quillmere/Quillmere.plist");
-    defaults.setObject(QVariantList{Bundle::version()}, SettingsKeys::prevStartupVersions);
-    defaults.setObject(home.documents(), SettingsKeys::CleanPath);
-    defaults.setBool(true, SettingsKeys::AutoClean);
-    MenuBarWindow window;
-    auto *content = new QWidget(&window);
-    Ui::MainContent ui;
-    ui.setupUi(content);
-    AppDelegate delegate(defaults, window, ui);
-    delegate.awakeFromNib();
-    delegate.applicationDidFinishLaunching();
+    const bench::RunningProgram running(home.path(), home.documents(), QString());
     // Each listing of the Desktop opens it: counted by a watch of its own.
     const int opens = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     inotify_add_watch(opens, desktop.constData(), IN_OPEN);

@@ -4,13 +4,8 @@
 // every change runs the clean's checks and the level, and nothing moves). Afterwards: how long
 // the process keeps a core busy, its memory against where it started, and the size of its log.
 // Usage: bench_churn [--small]   (--small: 5 seconds of churn)
-#include "AppDelegate.h"
-#include "AppSettingsKeys.h"
 #include "BenchSupport.h"
-#include "Bundle.h"
-#include "MenuBarWindow.h"
-#include "UserDefaults.h"
-#include "ui_MainContent.h"
+#include "RunningProgram.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -60,18 +55,7 @@ int main(int argc, char **argv) {
         return 1;
 
     QApplication app(argc, argv);
-    UserDefaults defaults(home.path() + "/.config/Quillmere/Quillmere.plist");
-    defaults.setObject(QVariantList{Bundle::version()}, SettingsKeys::prevStartupVersions);
-    defaults.setObject(home.documents(), SettingsKeys::CleanPath);
-    defaults.setBool(true, SettingsKeys::AutoClean);
-    defaults.setObject(QStringLiteral("100"), SettingsKeys::AutoCleanThreshold);
-    MenuBarWindow window;
-    auto *content = new QWidget(&window);
-    Ui::MainContent ui;
-    ui.setupUi(content);
-    AppDelegate delegate(defaults, window, ui);
-    delegate.awakeFromNib();
-    delegate.applicationDidFinishLaunching();
+    const bench::RunningProgram program(home.path(), home.documents(), QStringLiteral("100"));
     runEventLoopFor(1s);
     const long startKiB = residentKiB();
 
