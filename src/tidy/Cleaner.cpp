@@ -206,8 +206,8 @@ bool Cleaner::refuses(CleanTrigger trigger) {
     NSLog(*reason);
     if (trigger == CleanTrigger::Button) {
         runAlert(title, *reason);
-    } else if (trigger == CleanTrigger::Shortcut || !noticedRefusals_.contains(*reason)) {
-        // A press asks each time; a change of the Desktop is told once.
+    } else if (!noticedRefusals_.contains(*reason)) {
+        // Told once per start: the automatic clean meets it on every change of the Desktop.
         noticedRefusals_.insert(*reason);
         Notices::postNoticeWithTitle(title, *reason);
     }

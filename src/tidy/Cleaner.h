@@ -81,5 +81,5 @@ private:
     MoveWorker *worker_;
     bool waiting_[3] = {}; // per trigger
     std::optional<CleanTrigger> inHand_;
-    QSet<QString> noticedRefusals_; // the automatic clean's, told once
+    QSet<QString> noticedRefusals_; // the shortcut's and the automatic clean's, told once
 };
