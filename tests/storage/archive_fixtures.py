@@ -35,45 +35,31 @@ EXCEPTIONS = archive([
     cls("NSMutableDictionary", "NSDictionary"),
     cls("NSImage"),
 ])
-
-FIXTURES = {
-    "negative_integer": archive([-1]),
-    "large_integer": archive([2**40]),
-    "null_root": archive([], root=0),
-    "array": archive([{"NS.objects": [UID(2), UID(3), UID(0)], "$class": UID(4)},
-                      "report.pdf", "Notes", cls("NSMutableArray", "NSArray")]),
-    "exceptions": EXCEPTIONS,
-    "shortcut_without_key": archive([{"$class": UID(2), "KeyCode": -1, "ModifierFlags": 0},
-                                     cls("Shortcut")]),
-    "mutable_string": archive([{"NS.string": "Notes", "$class": UID(2)},
-                               cls("NSMutableString", "NSString")]),
-    "mutable_data": archive([{"NS.data": b"abc", "$class": UID(2)},
-                             cls("NSMutableData", "NSData")]),
-}
+# A mutable array of integers of two widths, a mutable string, mutable data and $null.
+ARRAY = archive([
+    {"NS.objects": [UID(2), UID(3), UID(4), UID(5), UID(0)], "$class": UID(8)},
+    -1, 2**40,
+    {"NS.string": "Notes", "$class": UID(6)},
+    {"NS.data": b"abc", "$class": UID(7)},
+    cls("NSMutableString", "NSString"), cls("NSMutableData", "NSData"),
+    cls("NSMutableArray", "NSArray"),
+])
 # XML has no UID: references are written {"CF$UID": n}, as Foundation writes them.
 XML_SHORTCUT = archive([{"$class": {"CF$UID": 2}, "KeyCode": 122, "ModifierFlags": 1048576},
-                        cls("Shortcut")], root=1)
+                        cls("Shortcut")])
 XML_SHORTCUT["$top"]["root"] = {"CF$UID": 1}
-
-
-def converted(value):
-    if isinstance(value, list):
-        return [converted(v) for v in value]
-    if isinstance(value, dict):
-        return {k: converted(v) for k, v in value.items()}
-    if isinstance(value, UID):
-        return {"$uid": value.data}
-    return {"$data": value.hex()} if isinstance(value, bytes) else value
 
 
 def main(argv):
     if len(argv) == 3 and argv[1] == "write":
-        for name, value in FIXTURES.items():
+        for name, value in {"exceptions": EXCEPTIONS, "array": ARRAY}.items():
             Path(argv[2], f"{name}.plist").write_bytes(plistlib.dumps(value, fmt=plistlib.FMT_BINARY))
         Path(argv[2], "xml_shortcut.plist").write_bytes(plistlib.dumps(XML_SHORTCUT))
         return 0
     if len(argv) == 3 and argv[1] == "dump":
-        print(json.dumps(converted(plistlib.loads(Path(argv[2]).read_bytes())), sort_keys=True))
+        value = plistlib.loads(Path(argv[2]).read_bytes())
+        print(json.dumps(value, sort_keys=True, default=lambda v: (
+            {"$uid": v.data} if isinstance(v, UID) else {"$data": v.hex()})))
         return 0
     print(__doc__, file=sys.stderr)
     return 2
