@@ -85,13 +85,11 @@ private slots:
         const UserDefaults again(home.settingsFile());
         QCOMPARE(again.objectForKey("key"), expected);
         QCOMPARE(again.objectForKey("key").metaType(), expected.metaType());
-        const auto is = [&](QMetaType::Type type) {
-            return expected.typeId() == type;
-        };
-        QCOMPARE(again.boolForKey("key"), is(QMetaType::Bool));
-        QCOMPARE(again.stringForKey("key").has_value(), is(QMetaType::QString));
-        QCOMPARE(again.arrayForKey("key").has_value(), is(QMetaType::QVariantList));
-        QCOMPARE(again.dataForKey("key").has_value(), is(QMetaType::QByteArray));
+        const int type = expected.typeId();
+        QCOMPARE(again.boolForKey("key"), type == QMetaType::Bool);
+        QCOMPARE(again.stringForKey("key").has_value(), type == QMetaType::QString);
+        QCOMPARE(again.arrayForKey("key").has_value(), type == QMetaType::QVariantList);
+        QCOMPARE(again.dataForKey("key").has_value(), type == QMetaType::QByteArray);
         QVERIFY(log_.isEmpty());
     }
 
@@ -99,32 +97,29 @@ private slots:
     void readsXmlValues_data() {
         QTest::addColumn<QByteArray>("body");
         QTest::addColumn<QVariant>("expected");
+        const auto row = [](const char *name, const char *body, const QVariant &expected = {}) {
+            QTest::newRow(name) << QByteArray(body) << expected;
+        };
         const double inf = std::numeric_limits<double>::infinity();
-        QTest::newRow("hexadecimal")
-            << QByteArray("<integer>0x1F</integer>") << QVariant(qint64(31));
-        QTest::newRow("above the signed range, wrapped")
-            << QByteArray("<integer>18446744073709551615</integer>") << QVariant(qint64(-1));
-        QTest::newRow("smallest, spaced") << QByteArray("<integer> -9223372036854775808 </integer>")
-                                          << QVariant(std::numeric_limits<qint64>::min());
-        QTest::newRow("beyond 64 bits")
-            << QByteArray("<integer>18446744073709551616</integer>") << QVariant();
-        QTest::newRow("true and reals")
-            << QByteArray("<array><true/><real>1.</real><real>+.5</real><real>-inf</real></array>")
-            << QVariant(QVariantList{true, 1.0, 0.5, -inf});
-        QTest::newRow("string with an entity")
-            << QByteArray("<dict><key>a</key><string>a &amp; b</string></dict>")
-            << QVariant(QVariantMap{{"a", "a & b"}});
-        QTest::newRow("data over lines, unpadded") << QByteArray("<data>\n  AAH+\n  AA\n</data>")
-                                                   << QVariant(QByteArray("\0\x01\xfe\0", 4));
-        QTest::newRow("date in UTC")
-            << QByteArray("<date>2014-03-09T10:30:05Z</date>")
-            << QVariant(QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
-        QTest::newRow("date with an offset")
-            << QByteArray("<date>2014-03-09T10:30:05+01:00</date>") << QVariant();
-        QTest::newRow("key without a value")
-            << QByteArray("<dict><key>a</key></dict>") << QVariant();
-        QTest::newRow("two values") << QByteArray("<true/><false/>") << QVariant();
-        QTest::newRow("text between values") << QByteArray("<array>x<true/></array>") << QVariant();
+        row("hexadecimal", "<integer>0x1F</integer>", qint64(31));
+        row("above the signed range, wrapped", "<integer>18446744073709551615</integer>",
+            qint64(-1));
+        row("smallest, spaced", "<integer> -9223372036854775808 </integer>",
+            std::numeric_limits<qint64>::min());
+        row("beyond 64 bits", "<integer>18446744073709551616</integer>");
+        row("true and reals",
+            "<array><true/><real>1.</real><real>+.5</real><real>-inf</real></array>",
+            QVariantList{true, 1.0, 0.5, -inf});
+        row("string with an entity", "<dict><key>a</key><string>a &amp; b</string></dict>",
+            QVariantMap{{"a", "a & b"}});
+        row("data over lines, unpadded", "<data>\n  AAH+\n  AA\n</data>",
+            QByteArray("\0\x01\xfe\0", 4));
+        row("date in UTC", "<date>2014-03-09T10:30:05Z</date>",
+            QDateTime(QDate(2014, 3, 9), QTime(10, 30, 5), Qt::UTC));
+        row("date with an offset", "<date>2014-03-09T10:30:05+01:00</date>");
+        row("key without a value", "<dict><key>a</key></dict>");
+        row("two values", "<true/><false/>");
+        row("text between values", "<array>x<true/></array>");
     }
     void readsXmlValues() {
         QFETCH(QByteArray, body);
