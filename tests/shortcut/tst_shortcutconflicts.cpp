@@ -27,7 +27,6 @@ Broken=Meta+Nonsense,none,Not a key
 const QByteArray gsettingsKeyfile = R"([org/gnome/desktop/wm/keybindings]
 close=['<Super>q']
 minimize=@as []
-maximize=['disabled']
 show-desktop=['<Primary><Alt>d']
 toggle-fullscreen=['<Super>F11', '<Control><Mod5>f', 'not an accelerator', '<Super>']
 )";
@@ -91,7 +90,6 @@ private slots:
         row("GNOME Primary is Control", {"GNOME", 2, Control | Option, "desktop"});
         row("GNOME default Super+Above_Tab", {"GNOME", 50, Command, "desktop"});
         row("GNOME emptied list (Super+H)", {"GNOME", 4, Command, ""});
-        row("GNOME disabled (Super+Up)", {"GNOME", 126, Command, ""});
         row("GNOME AltGr binding left out", {"GNOME", 3, Control, ""});
         row("KDE Meta+D", {"KDE", 2, Command, "desktop"});
         row("KDE other modifiers", {"KDE", 2, Command | Shift, ""});
@@ -121,11 +119,6 @@ private slots:
                                              : takenBy == "desktop" ? desktopMessage
                                                                     : menuMessage.arg(takenBy));
         QCOMPARE(error.domain, takenBy.isEmpty() ? QString() : "NSCocoaErrorDomain");
-    }
-
-    void missingKdeFileGivesNothing() {
-        QVERIFY(QFile::remove(home.path() + "/.config/kglobalshortcutsrc"));
-        QVERIFY(SymbolicHotKeys::kdeHotKeys(us).isEmpty());
     }
 };
 
