@@ -48,7 +48,6 @@ class TestPathWatcher : public QObject, public PathWatcherDelegate {
     QStringList deliveries_;
     Clock::time_point lastDelivery_;
     std::function<void()> onCall_;
-    QList<int> tokens_;
     QStringList log_; // only addPath logs here, on this thread
 
     QString desktop() const { return home_->desktop(); }
@@ -66,19 +65,22 @@ class TestPathWatcher : public QObject, public PathWatcherDelegate {
     }
 
 private slots:
+    void initTestCase() {
+        setLogSink([this](const QString &line) { log_.append(line); });
+        for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
+            NotificationCenter::workspace().addObserver(
+                name, nullptr, [this](const Notification &n) {
+                    record("posted", n.object, n.name, n.userInfo.value("path").toString());
+                    QCOMPARE(n.userInfo.size(), 1);
+                });
+        }
+    }
+
     void init() {
         home_.emplace();
         deliveries_.clear();
         onCall_ = {};
         log_.clear();
-        setLogSink([this](const QString &line) { log_.append(line); });
-        for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
-            tokens_.append(NotificationCenter::workspace().addObserver(
-                name, nullptr, [this](const Notification &n) {
-                    record("posted", n.object, n.name, n.userInfo.value("path").toString());
-                    QCOMPARE(n.userInfo.size(), 1);
-                }));
-        }
         watcher_ = PathWatcher::create();
         QVERIFY(watcher_);
         watcher_->setDelegate(this);
@@ -86,52 +88,64 @@ private slots:
 
     void cleanup() {
         watcher_.reset();
-        for (const int token : std::exchange(tokens_, {}))
-            NotificationCenter::workspace().removeObserver(token);
-        setLogSink(nullptr);
         home_.reset();
     }
 
-    void addingAgain_data() {
-        QTest::addColumn<std::uint32_t>("first");
-        QTest::addColumn<std::uint32_t>("second");
-        QTest::addColumn<bool>("throughQueue"); // addPathToQueue instead of addPath
-        QTest::addColumn<std::uint32_t>("expected");
-        QTest::newRow("same path twice") << NOTE_ALL << NOTE_ALL << false << NOTE_ALL;
-        QTest::newRow("writes only, watched for all")
-            << NOTE_ALL << NOTE_WRITE << false << NOTE_ALL;
-        QTest::newRow("more kinds through addPathToQueue")
-            << NOTE_WRITE << NOTE_ATTRIB << true << (NOTE_WRITE | NOTE_ATTRIB);
+    // A path added again keeps one subscription (one descriptor, one thread, its kinds never
+    // narrowed), and each change is delivered once to each target.
+    void deliveries_data() {
+        QTest::addColumn<std::uint32_t>("again"); // after NOTE_WRITE | NOTE_ATTRIB
+        QTest::addColumn<bool>("throughQueue");   // addPathToQueue instead of addPath
+        QTest::addColumn<std::uint32_t>("subscribed");
+        QTest::addColumn<bool>("withDelegate");
+        QTest::addColumn<bool>("alwaysPost");
+        QTest::addColumn<QStringList>("expected");
+        const auto eachName = [](const QStringList &targets) {
+            QStringList out;
+            for (const QString &name : {PathWatcherFileWrittenToNotification,
+                                        PathWatcherFileAttributesChangedNotification})
+                for (const QString &target : targets)
+                    out << target + ' ' + name;
+            return out;
+        };
+        const std::uint32_t wa = NOTE_WRITE | NOTE_ATTRIB;
+        QTest::newRow("addPath again, no delegate")
+            << NOTE_ALL << false << wa << false << false << eachName({"posted"});
+        QTest::newRow("fewer kinds through addPathToQueue, delegate")
+            << NOTE_WRITE << true << wa << true << false << eachName({"delegate"});
+        QTest::newRow("more kinds through addPathToQueue, delegate always posting")
+            << NOTE_RENAME << true << (wa | NOTE_RENAME) << true << true
+            << eachName({"delegate", "posted"});
     }
 
-    void addingAgain() {
-        QFETCH(std::uint32_t, first);
-        QFETCH(std::uint32_t, second);
+    void deliveries() {
+        QFETCH(std::uint32_t, again);
         QFETCH(bool, throughQueue);
-        QFETCH(std::uint32_t, expected);
-        watcher_->addPath(desktop(), first);
-        const auto entry = watcher_->addPathToQueue(desktop(), 0); // the entry, unchanged
+        QFETCH(std::uint32_t, subscribed);
+        QFETCH(bool, withDelegate);
+        QFETCH(bool, alwaysPost);
+        QFETCH(QStringList, expected);
+        watcher_->setDelegate(withDelegate ? this : nullptr);
+        watcher_->setAlwaysPostNotifications(alwaysPost);
+        const auto entry = watcher_->addPathToQueue(desktop(), NOTE_WRITE | NOTE_ATTRIB);
         QVERIFY(entry);
         const qsizetype descriptors = entriesIn("/proc/self/fd");
         const qsizetype threads = entriesIn("/proc/self/task");
         if (throughQueue)
-            QCOMPARE(watcher_->addPathToQueue(desktop(), second), entry);
+            QCOMPARE(watcher_->addPathToQueue(desktop(), again), entry);
         else
-            watcher_->addPath(desktop(), second);
+            watcher_->addPath(desktop(), again);
         QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(1));
-        QCOMPARE(entry->subscriptionFlags(), expected);
+        QCOMPARE(entry->subscriptionFlags(), subscribed);
         QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
         QCOMPARE(entriesIn("/proc/self/task"), threads);
         QCOMPARE(log_, QStringList());
 
-        // One subscription: each change is heard once.
         TestHome::writeFile(desktop() + "/new");
         QCOMPARE(chmod(QFile::encodeName(desktop()).constData(), 0700), 0);
-        QTRY_VERIFY(!deliveries_.isEmpty());
-        QTest::qWait(200);
-        QCOMPARE(deliveries_,
-                 QStringList({"delegate " + PathWatcherFileWrittenToNotification,
-                              "delegate " + PathWatcherFileAttributesChangedNotification}));
+        QTRY_COMPARE(deliveries_.size(), expected.size());
+        QTest::qWait(200); // and no more
+        QCOMPARE(deliveries_, expected);
     }
 
     void unwatchableAndRemovedPaths() {
@@ -151,30 +165,6 @@ private slots:
         watcher_->removePath(desktop());
         QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(0));
         QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
-    }
-
-    void deliveryTargets_data() {
-        QTest::addColumn<bool>("withDelegate");
-        QTest::addColumn<bool>("alwaysPost");
-        QTest::addColumn<QStringList>("expected");
-        const QString name = ' ' + PathWatcherFileWrittenToNotification;
-        QTest::newRow("no delegate") << false << false << QStringList{"posted" + name};
-        QTest::newRow("delegate") << true << false << QStringList{"delegate" + name};
-        QTest::newRow("delegate, always posting")
-            << true << true << QStringList{"delegate" + name, "posted" + name};
-    }
-
-    void deliveryTargets() {
-        QFETCH(bool, withDelegate);
-        QFETCH(bool, alwaysPost);
-        QFETCH(QStringList, expected);
-        watcher_->setDelegate(withDelegate ? this : nullptr);
-        watcher_->setAlwaysPostNotifications(alwaysPost);
-        watcher_->addPath(desktop());
-        TestHome::writeFile(desktop() + "/new");
-        QTRY_VERIFY(!deliveries_.isEmpty());
-        QTest::qWait(200);
-        QCOMPARE(deliveries_, expected);
     }
 
     void removalWhileEventsInFlight() {
