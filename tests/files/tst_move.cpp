@@ -31,11 +31,11 @@ QMap<QByteArray, QByteArray> snapshot(const QByteArray &path, const QByteArray &
     if (S_ISREG(st.st_mode) && file.open(::open(path, O_RDONLY | O_CLOEXEC), QIODevice::ReadOnly,
                                          QFileDevice::AutoCloseHandle))
         content = QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
-    else if (!S_ISREG(st.st_mode))
+    else
         content.truncate(std::max<ssize_t>(0, readlink(path.constData(), content.data(), 4096)));
-    entries[relative] = QByteArray::number(st.st_mode, 8) + ' ' +
-                        QByteArray::number(qint64(st.st_mtim.tv_sec)) + '.' +
-                        QByteArray::number(qint64(st.st_mtim.tv_nsec)) + ' ' + content.toHex();
+    const qint64 modified = qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    entries[relative] = QByteArray::number(st.st_mode, 8) + ' ' + QByteArray::number(modified) +
+                        ' ' + content.toHex();
     if (S_ISDIR(st.st_mode))
         for (const QByteArray &name : FileManager::contentsOfDirectoryAtPath(path))
             entries.insert(snapshot(path + '/' + name, relative + '/' + name));
@@ -86,8 +86,7 @@ class tst_Move : public QObject {
 
 private slots:
     void cleanup() { FileManager::setBeforeCommitHookForTesting({}); }
-    void cleanupTestCase() // QDir cannot remove names that are not UTF-8; rm can
-    {
+    void cleanupTestCase() { // QDir cannot remove names that are not UTF-8; rm can
         QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), tmp.path(), shm.path()});
     }
 
@@ -201,8 +200,8 @@ private slots:
     // prints the move's status and what the target folder holds afterwards.
     void failedCopyLeavesSourceAndNoCopy_data() {
         QTest::addColumn<QString>("script");
-        QTest::addColumn<int>(
-            "item"); // 0: a file, 1: a tree, 2: a tree with a file no one may read
+        // The item moved: 0, a file; 1, a folder tree; 2, a tree with a file no one may read.
+        QTest::addColumn<int>("item");
         const QString move = QStringLiteral("\"$2\" --move \"$3\" \"$1/item\"; echo \"status $?\"; "
                                             "ls -A \"$1\"");
         const QString fullDisk =
