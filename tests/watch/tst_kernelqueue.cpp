@@ -28,6 +28,26 @@ class TestKernelQueue : public QObject {
     Q_OBJECT
 private slots:
 
+    // A wait ends when another thread interrupts it or a change arrives (the bound only turns
+    // a hang into a failure). First: ThreadSanitizer allows no new thread once a shell was forked.
+    void waitEnds() {
+        TestHome home;
+        std::shared_ptr<KernelQueue> queue = KernelQueue::create();
+        QVERIFY(queue && watch(*queue, home.desktop()) >= 0);
+        for (const bool interrupt : {true, false}) {
+            const auto start = std::chrono::steady_clock::now();
+            std::thread other([queue, interrupt, file = home.desktop() + "/new"] {
+                std::this_thread::sleep_for(100ms); // most likely waiting by then
+                interrupt ? queue->interrupt() : TestHome::writeFile(file);
+            });
+            KernelEvent events[1];
+            const int count = waitFor(*queue, events, 120s);
+            other.join();
+            QCOMPARE(count, interrupt ? 0 : 1);
+            QVERIFY(std::chrono::steady_clock::now() - start < 60s);
+        }
+    }
+
     void changesAreMapped_data() {
         // A shell command run in the Desktop, which holds the file "a" and the folder "sub".
         QTest::addColumn<QString>("watched");
@@ -80,19 +100,16 @@ private slots:
         TestHome home;
         const auto queue = KernelQueue::create();
         QVERIFY(queue);
-        const auto token = std::make_shared<int>(1);
-        const int desktop = watch(*queue, home.desktop(), NOTE_ALL, token);
+        const int desktop = watch(*queue, home.desktop());
         const int documents = watch(*queue, home.documents());
         QVERIFY(desktop >= 0 && documents >= 0);
         for (const char *name : {"/1", "/2", "/3"})
             TestHome::writeFile(home.desktop() + name);
-        QCOMPARE(chmod(QFile::encodeName(home.desktop()).constData(), 0700), 0);
         TestHome::writeFile(home.documents() + "/1");
 
         KernelEvent events[1]; // one slot: the second watch waits its turn
         QCOMPARE(waitFor(*queue, events), 1);
-        QVERIFY(events[0].ident == desktop && events[0].fflags == (NOTE_WRITE | NOTE_ATTRIB));
-        QCOMPARE(events[0].udata.lock(), token);
+        QCOMPARE(events[0].ident, desktop);
         TestHome::writeFile(home.documents() + "/2");
         QCOMPARE(waitFor(*queue, events), 1);
         QCOMPARE(events[0].ident, documents);
@@ -126,26 +143,6 @@ private slots:
         QCOMPARE(waitFor(*queue, events), 2);
         QCOMPARE(std::set({events[0].ident, events[1].ident}), std::set({busy, quiet}));
         QCOMPARE(events[0].fflags | events[1].fflags, NOTE_WRITE);
-    }
-
-    // A wait ends when another thread interrupts it or a change arrives (the bound only turns
-    // a hang into a failure).
-    void waitEnds() {
-        TestHome home;
-        std::shared_ptr<KernelQueue> queue = KernelQueue::create();
-        QVERIFY(queue && watch(*queue, home.desktop()) >= 0);
-        for (const bool interrupt : {true, false}) {
-            const auto start = std::chrono::steady_clock::now();
-            std::thread other([queue, interrupt, file = home.desktop() + "/new"] {
-                std::this_thread::sleep_for(100ms); // most likely waiting by then
-                interrupt ? queue->interrupt() : TestHome::writeFile(file);
-            });
-            KernelEvent events[1];
-            const int count = waitFor(*queue, events, 120s);
-            other.join();
-            QCOMPARE(count, interrupt ? 0 : 1);
-            QVERIFY(std::chrono::steady_clock::now() - start < 60s);
-        }
     }
 };
 

@@ -227,8 +227,7 @@ private slots:
             ::close(::open(dir + "/last", O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
             writer->done = true;
         });
-        while (!writer->done)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        QTRY_VERIFY_WITH_TIMEOUT(writer->done, 60000); // delivering all the while
         thread.join();
         QTRY_VERIFY_WITH_TIMEOUT(lastDelivery_ > writer->lastCreation, 10000);
         QCOMPARE(QDir(desktop()).entryList(QDir::Files).size(), 10000);
