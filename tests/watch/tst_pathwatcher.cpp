@@ -12,208 +12,165 @@
 #include <unistd.h>
 
 using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
 
 namespace {
-bool onMainThread() {
-    return QThread::currentThread() == QCoreApplication::instance()->thread();
-}
-
-struct Delivery {
-    const void *watcher;
-    QString name;
-    QString path;
-    bool onMainThread;
-};
-
-class Recorder : public PathWatcherDelegate {
-public:
-    void PathWatcherReceivedNotificationForPath(PathWatcher *watcher, const QString &name,
-                                                const QString &path) override {
-        calls.append({watcher, name, path, onMainThread()});
-        if (onCall)
-            onCall();
-    }
-    QList<Delivery> calls;
-    std::function<void()> onCall;
-};
-
 qsizetype entriesIn(const QString &procFolder) {
     return QDir(procFolder)
         .entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot)
         .size();
 }
+
+// Creates (and with `remove`, removes again) files named "f<number>" in `dir` until `stop`.
+void createFiles(const QByteArray &dir, int count, bool remove,
+                 const std::shared_ptr<std::atomic<bool>> &stop = {}) {
+    for (int i = 0; i < count && !(stop && *stop); ++i) {
+        const QByteArray name = dir + "/f" + QByteArray::number(remove ? i % 50 : i);
+        ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+        if (remove)
+            ::unlink(name.constData());
+    }
+}
+
+struct Writer {
+    std::atomic<bool> done{false};
+    Clock::time_point lastCreation{}; // written before `done` is set
+};
 } // namespace
 
-// Each test has a fresh HOME, a watcher with a recording delegate, the workspace centre's
-// watcher notifications and the log.
-class TestPathWatcher : public QObject {
+// Each test has a fresh HOME and a watcher of the Desktop whose delegate is the test. Every
+// delivery, to the delegate or posted on the workspace centre, is recorded as "delegate NAME" or
+// "posted NAME" once checked to name the watcher and the path, on the main thread.
+class TestPathWatcher : public QObject, public PathWatcherDelegate {
     Q_OBJECT
-private:
-    QString desktop() const { return home_->desktop(); }
-
     std::optional<TestHome> home_;
     std::unique_ptr<PathWatcher> watcher_;
-    Recorder recorder_;
-    QList<Notification> posted_;
-    QList<int> tokens_;
+    QStringList deliveries_;
+    Clock::time_point lastDelivery_;
+    std::function<void()> onCall_;
     QStringList log_; // only addPath logs here, on this thread
 
+    QString desktop() const { return home_->desktop(); }
+    void record(const QString &how, const void *watcher, const QString &name, const QString &path) {
+        QVERIFY(watcher == watcher_.get() && path.startsWith(desktop()) &&
+                QThread::currentThread() == thread());
+        deliveries_.append(how + ' ' + name);
+        lastDelivery_ = Clock::now();
+    }
+    void PathWatcherReceivedNotificationForPath(PathWatcher *watcher, const QString &name,
+                                                const QString &path) override {
+        record("delegate", watcher, name, path);
+        if (onCall_)
+            onCall_();
+    }
+
 private slots:
+    void initTestCase() {
+        setLogSink([this](const QString &line) { log_.append(line); });
+        for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
+            NotificationCenter::workspace().addObserver(
+                name, nullptr, [this](const Notification &n) {
+                    record("posted", n.object, n.name, n.userInfo.value("path").toString());
+                    QCOMPARE(n.userInfo.size(), 1);
+                });
+        }
+    }
 
     void init() {
         home_.emplace();
-        recorder_ = {};
-        posted_.clear();
+        deliveries_.clear();
+        onCall_ = {};
         log_.clear();
-        setLogSink([this](const QString &line) { log_.append(line); });
-        for (const QString &name : PathWatcher::notificationNamesForFlags(NOTE_ALL)) {
-            tokens_.append(NotificationCenter::workspace().addObserver(
-                name, nullptr, [this](const Notification &n) {
-                    QVERIFY(onMainThread());
-                    posted_.append(n);
-                }));
-        }
         watcher_ = PathWatcher::create();
         QVERIFY(watcher_);
-        watcher_->setDelegate(&recorder_);
+        watcher_->setDelegate(this);
     }
 
     void cleanup() {
         watcher_.reset();
-        for (const int token : std::exchange(tokens_, {}))
-            NotificationCenter::workspace().removeObserver(token);
-        setLogSink(nullptr);
         home_.reset();
     }
 
-    void addingAgain_data() {
-        QTest::addColumn<std::uint32_t>("first");
-        QTest::addColumn<std::uint32_t>("second");
-        QTest::addColumn<bool>("throughQueue"); // addPathToQueue instead of addPath
-        QTest::addColumn<std::uint32_t>("expected");
-        QTest::newRow("same path twice") << NOTE_ALL << NOTE_ALL << false << NOTE_ALL;
-        QTest::newRow("writes only, watched for all")
-            << NOTE_ALL << NOTE_WRITE << false << NOTE_ALL;
-        QTest::newRow("more kinds through addPathToQueue")
-            << NOTE_WRITE << NOTE_ATTRIB << true << (NOTE_WRITE | NOTE_ATTRIB);
+    // A path added again keeps one subscription (one descriptor, one thread, its kinds never
+    // narrowed), and each change is delivered once to each target.
+    void deliveries_data() {
+        QTest::addColumn<std::uint32_t>("again"); // after NOTE_WRITE | NOTE_ATTRIB
+        QTest::addColumn<bool>("throughQueue");   // addPathToQueue instead of addPath
+        QTest::addColumn<std::uint32_t>("subscribed");
+        QTest::addColumn<bool>("withDelegate");
+        QTest::addColumn<bool>("alwaysPost");
+        QTest::addColumn<QStringList>("expected");
+        const auto eachName = [](const QStringList &targets) {
+            QStringList out;
+            for (const QString &name : {PathWatcherFileWrittenToNotification,
+                                        PathWatcherFileAttributesChangedNotification})
+                for (const QString &target : targets)
+                    out << target + ' ' + name;
+            return out;
+        };
+        const std::uint32_t wa = NOTE_WRITE | NOTE_ATTRIB;
+        QTest::newRow("addPath again, no delegate")
+            << NOTE_ALL << false << wa << false << false << eachName({"posted"});
+        QTest::newRow("fewer kinds through addPathToQueue, delegate")
+            << NOTE_WRITE << true << wa << true << false << eachName({"delegate"});
+        QTest::newRow("more kinds through addPathToQueue, delegate always posting")
+            << NOTE_RENAME << true << (wa | NOTE_RENAME) << true << true
+            << eachName({"delegate", "posted"});
     }
 
-    void addingAgain() {
-        QFETCH(std::uint32_t, first);
-        QFETCH(std::uint32_t, second);
+    void deliveries() {
+        QFETCH(std::uint32_t, again);
         QFETCH(bool, throughQueue);
-        QFETCH(std::uint32_t, expected);
-        watcher_->addPath(desktop(), first);
-        const auto entry = watcher_->addPathToQueue(desktop(), 0); // the entry, unchanged
+        QFETCH(std::uint32_t, subscribed);
+        QFETCH(bool, withDelegate);
+        QFETCH(bool, alwaysPost);
+        QFETCH(QStringList, expected);
+        watcher_->setDelegate(withDelegate ? this : nullptr);
+        watcher_->setAlwaysPostNotifications(alwaysPost);
+        const auto entry = watcher_->addPathToQueue(desktop(), NOTE_WRITE | NOTE_ATTRIB);
         QVERIFY(entry);
         const qsizetype descriptors = entriesIn("/proc/self/fd");
         const qsizetype threads = entriesIn("/proc/self/task");
         if (throughQueue)
-            QCOMPARE(watcher_->addPathToQueue(desktop(), second), entry);
+            QCOMPARE(watcher_->addPathToQueue(desktop(), again), entry);
         else
-            watcher_->addPath(desktop(), second);
+            watcher_->addPath(desktop(), again);
         QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(1));
-        QCOMPARE(watcher_->addPathToQueue(desktop(), 0), entry);
-        QCOMPARE(entry->subscriptionFlags(), expected);
+        QCOMPARE(entry->subscriptionFlags(), subscribed);
         QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
         QCOMPARE(entriesIn("/proc/self/task"), threads);
         QCOMPARE(log_, QStringList());
 
-        // One subscription: each change is heard once, for exactly the kinds subscribed.
         TestHome::writeFile(desktop() + "/new");
         QCOMPARE(chmod(QFile::encodeName(desktop()).constData(), 0700), 0);
-        QTRY_VERIFY(!recorder_.calls.isEmpty());
-        QTest::qWait(200);
-        QStringList names;
-        for (const Delivery &d : std::as_const(recorder_.calls))
-            names.append(d.name);
-        QCOMPARE(names,
-                 PathWatcher::notificationNamesForFlags(expected & (NOTE_WRITE | NOTE_ATTRIB)));
+        QTRY_COMPARE(deliveries_.size(), expected.size());
+        QTest::qWait(200); // and no more
+        QCOMPARE(deliveries_, expected);
     }
 
-    void unwatchable() {
-        const QString path = home_->path() + "/missing";
+    void unwatchableAndRemovedPaths() {
+        const QString missing = home_->path() + "/missing";
         const qsizetype threads = entriesIn("/proc/self/task");
-        watcher_->addPath(path);
-        QCOMPARE(log_,
-                 QStringList{
-                     QStringLiteral("PathWatcher tried to add the path %1 to watchedPathEntries, "
-                                    "but the PathWatcherEntry was nil. \nIt's possible that the "
-                                    "host process has hit its max open file descriptors limit.")
-                         .arg(path)});
-        QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(0));
-        QCOMPARE(entriesIn("/proc/self/task"), threads);
-        watcher_->addPath(home_->documents()); // the first path watched starts the thread
+        const qsizetype descriptors = entriesIn("/proc/self/fd");
+        watcher_->addPath(missing);
+        QCOMPARE(log_.size(), 1);
+        QVERIFY(log_[0].startsWith("PathWatcher tried to add the path " + missing +
+                                   " to watchedPathEntries, but the PathWatcherEntry was nil."));
+        QCOMPARE(entriesIn("/proc/self/task"), threads); // nothing watched, no thread
+        watcher_->addPath(desktop());
         QCOMPARE(entriesIn("/proc/self/task"), threads + 1);
-    }
-
-    void deliveryTargets_data() {
-        QTest::addColumn<bool>("withDelegate");
-        QTest::addColumn<bool>("alwaysPost");
-        QTest::addColumn<bool>("posted");
-        QTest::newRow("no delegate") << false << false << true;
-        QTest::newRow("delegate") << true << false << false;
-        QTest::newRow("delegate, always posting") << true << true << true;
-    }
-
-    void deliveryTargets() {
-        QFETCH(bool, withDelegate);
-        QFETCH(bool, alwaysPost);
-        QFETCH(bool, posted);
-        watcher_->setDelegate(withDelegate ? &recorder_ : nullptr);
-        watcher_->setAlwaysPostNotifications(alwaysPost);
-        watcher_->addPath(desktop());
-        TestHome::writeFile(desktop() + "/new");
-        QTRY_VERIFY(!recorder_.calls.isEmpty() || !posted_.isEmpty());
-        QTest::qWait(200);
-
-        const void *const watcher = watcher_.get();
-        QCOMPARE(recorder_.calls.size(), withDelegate ? 1 : 0);
-        for (const auto &[object, name, path, onMain] : std::as_const(recorder_.calls))
-            QVERIFY(object == watcher && name == PathWatcherFileWrittenToNotification &&
-                    path == desktop() && onMain);
-        QCOMPARE(posted_.size(), posted ? 1 : 0);
-        for (const auto &[name, object, userInfo] : std::as_const(posted_))
-            QVERIFY(object == watcher && name == PathWatcherFileWrittenToNotification &&
-                    userInfo == (QVariantMap{{"path", desktop()}}));
-    }
-
-    void namesInOrder() {
-        QCOMPARE(
-            PathWatcher::notificationNamesForFlags(NOTE_REVOKE | NOTE_WRITE | NOTE_RENAME),
-            (QStringList{PathWatcherFileRenamedNotification, PathWatcherFileWrittenToNotification,
-                         PathWatcherAccessWasRevokedNotification}));
-    }
-
-    void removePath_data() {
-        QTest::addColumn<QString>("removed"); // under the home; "-": a null path
-        QTest::addColumn<bool>("stillWatched");
-        QTest::newRow("unknown path") << "Documents" << true;
-        QTest::newRow("null path") << "-" << true;
-        QTest::newRow("watched path") << "Desktop" << false;
-    }
-
-    void removePath() {
-        QFETCH(QString, removed);
-        QFETCH(bool, stillWatched);
-        watcher_->addPath(desktop());
-        watcher_->removePath(removed == "-" ? QString() : home_->path() + "/" + removed);
-        QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(stillWatched ? 1 : 0));
-        TestHome::writeFile(desktop() + "/new");
-        QTest::qWait(300);
-        QCOMPARE(recorder_.calls.size(), stillWatched ? 1 : 0);
+        watcher_->removePath(QString());
+        watcher_->removePath(missing);
+        QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(1));
+        watcher_->removePath(desktop());
+        QCOMPARE(watcher_->numberOfWatchedPaths(), std::size_t(0));
+        QCOMPARE(entriesIn("/proc/self/fd"), descriptors);
     }
 
     void removalWhileEventsInFlight() {
         // Nothing read may outlive its entry, nor be reported once the path is gone.
         const auto stop = std::make_shared<std::atomic<bool>>(false);
-        std::thread writer([stop, dir = QFile::encodeName(desktop())] {
-            for (int i = 0; !stop->load(); ++i) {
-                const QByteArray name = dir + "/f" + QByteArray::number(i % 50);
-                ::close(::open(name.constData(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
-                ::unlink(name.constData());
-            }
-        });
+        std::thread writer(createFiles, QFile::encodeName(desktop()), INT_MAX, true, stop);
         for (int round = 0; round < 200; ++round) {
             watcher_->addPath(desktop());
             QCoreApplication::processEvents();
@@ -223,41 +180,57 @@ private slots:
         *stop = true;
         writer.join();
         QTest::qWait(200); // what was read before the last removal
-        QVERIFY(!recorder_.calls.isEmpty());
-        recorder_.calls.clear();
+        QVERIFY(!deliveries_.isEmpty());
+        deliveries_.clear();
         TestHome::writeFile(desktop() + "/late");
         QTest::qWait(300);
-        QCOMPARE(recorder_.calls.size(), 0);
+        QCOMPARE(deliveries_, QStringList());
     }
 
+    // A file grown: two names, read and queued before the watcher goes.
     void destroyedWatcher_data() {
-        QTest::addColumn<int>("when"); // 0: kept, 1: before its deliveries run, 2: by its delegate
+        QTest::addColumn<bool>("byDelegate");
         QTest::addColumn<int>("delivered");
-        QTest::newRow("kept") << 0 << 2;
-        QTest::newRow("destroyed with deliveries queued") << 1 << 0;
-        QTest::newRow("destroyed by its delegate") << 2 << 1;
+        QTest::newRow("destroyed with deliveries queued") << false << 0;
+        QTest::newRow("destroyed by its delegate") << true << 1;
     }
 
     void destroyedWatcher() {
-        QFETCH(int, when);
+        QFETCH(bool, byDelegate);
         QFETCH(int, delivered);
         watcher_->setAlwaysPostNotifications(true);
-        const QString file = desktop() + "/a";
-        TestHome::writeFile(file, "1");
-        watcher_->addPath(file);
-        if (when == 2)
-            recorder_.onCall = [this] {
+        TestHome::writeFile(desktop() + "/a", "1");
+        watcher_->addPath(desktop() + "/a");
+        if (byDelegate)
+            onCall_ = [this] {
                 watcher_.reset();
             };
-        QFile grown(file);
+        QFile grown(desktop() + "/a");
         QVERIFY(grown.open(QIODevice::Append) && grown.write("23") == 2);
-        grown.close();                      // written to, and grown: two names
+        grown.close();
         std::this_thread::sleep_for(300ms); // read and queued, not yet delivered
-        if (when == 1)
+        if (!byDelegate)
             watcher_.reset();
         QTest::qWait(200);
-        QCOMPARE(recorder_.calls.size(), delivered);
-        QCOMPARE(posted_.size(), when == 0 ? 2 : 0);
+        QCOMPARE(deliveries_.size(), delivered);
+    }
+
+    // However the changes merge, a delivery follows the last of 10,000 creations.
+    void noCreationIsLost() {
+        watcher_->addPath(desktop());
+        const auto writer = std::make_shared<Writer>();
+        std::thread thread([dir = QFile::encodeName(desktop()), writer] {
+            createFiles(dir, 9999, false);
+            // Taken as the last creation starts: a delivery for it can come before this thread
+            // runs again, and no later change would follow to be delivered.
+            writer->lastCreation = Clock::now();
+            ::close(::open(dir + "/last", O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+            writer->done = true;
+        });
+        QTRY_VERIFY_WITH_TIMEOUT(writer->done, 60000); // delivering all the while
+        thread.join();
+        QTRY_VERIFY_WITH_TIMEOUT(lastDelivery_ > writer->lastCreation, 10000);
+        QCOMPARE(QDir(desktop()).entryList(QDir::Files).size(), 10000);
     }
 };
 
