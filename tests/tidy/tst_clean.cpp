@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clean over real folders in a temporary HOME: where items end up, what each trigger
-// reports, the automatic threshold, one notice per run, and the Desktops it refuses.
+// The clean over real folders in a temporary HOME: which items move and where, what each
+// trigger reports, the automatic threshold, one notice per run, and the Desktops it refuses.
 #include "Cleaner.h"
 #include "ClutterLevel.h"
 #include "DesktopSafety.h"
 #include "ExceptedNames.h"
 #include "KeyedArchive.h"
+#include "MonthFolder.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "TidyTestSupport.h"
 #include "UserDefaults.h"
 
 #include <QTimer>
+#include <algorithm>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
@@ -85,6 +87,10 @@ private slots:
         QTest::newRow("seven items")
             << button << "" << L{"a.txt", "b", ".hidden", "folder/", "c d.pdf", "e", "f"}
             << "Documents" << L{} << L{done(7)};
+        QTest::newRow("fixed names, exceptions exact to case and extension")
+            << button << "" << L{".DS_Store",     ".localized", "Quillmere/", "quillmere",
+                                 "Quillmere.zip", "report.pdf", "Report.pdf", "report"}
+            << "Documents" << L{".DS_Store", "Quillmere", "report.pdf"} << L{done(5)};
         QTest::newRow("name taken in the month folder")
             << button << "" << L{"taken", "free"} << "Documents" << L{"taken"} << L{done(2)};
         QTest::newRow("destination is the Desktop")
@@ -122,6 +128,7 @@ private slots:
         QFETCH(L, staying);
         QFETCH(L, reported);
         defaults->setBool(threshold != "off", SettingsKeys::AutoClean);
+        ExceptedNames::write(*defaults, {"report.pdf", "nowhere"});
         this->threshold = threshold;
         put(desktop);
         destination = home->path() + '/' + destinationBelowHome;
@@ -152,6 +159,35 @@ private slots:
         QCOMPARE(QFileInfo::exists(destination), destinationExisted);
         QTRY_COMPARE(cleaner->pendingNoticeCount(trigger), 0); // no notice can follow
         QCOMPARE(reports->alerts + reports->notices, reported);
+    }
+
+    // Names compared byte for byte: no Unicode normalisation, and names that are not UTF-8.
+    void exceptedNamesMatchByteForByte() {
+        ExceptedNames::write(*defaults, {"caf\u00e9.txt", "\ufffd\ufffd"});
+        const QByteArray desktop = QFile::encodeName(home->desktop());
+        for (const char *name : {"caf\xc3\xa9.txt", "cafe\xcc\x81.txt", "\xff\xfe"})
+            QVERIFY(::close(::open(desktop + '/' + name, O_CREAT, 0600)) == 0);
+        QList<QByteArray> items = ItemFilter(*defaults).cleanableItemsInFolder(home->desktop());
+        std::sort(items.begin(), items.end());
+        QCOMPARE(items, (QList<QByteArray>{"cafe\xcc\x81.txt", "\xff\xfe"}));
+        QVERIFY(ItemFilter(*defaults).cleanableItemsInFolder(home->desktop() + "/none").isEmpty());
+    }
+
+    void monthFolderName_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("fr_FR, lower-case month raised") << QLocale("fr_FR") << "Décembre 2026";
+        QTest::newRow("ru_RU, the month as a date names it") << QLocale("ru_RU") << "Декабря 2026";
+    }
+    void monthFolderName() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, name);
+        QCOMPARE(::monthFolderName(QDate(2026, 12, 5), locale), name);
+    }
+
+    void capitalizedString() { // each word, white space kept; title case; outside the BMP
+        QCOMPARE(::capitalizedString(" hello\twORLD  2026x \u01c6emal \U00010428\U00010428"),
+                 " Hello\tWorld  2026x \u01c5emal \U00010400\U00010428");
     }
 
     // A Desktop that is the home folder (here through a link and ".."), a folder above it, or
