@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clean over real folders in a temporary HOME: which items move and where, what each
-// trigger reports, the automatic threshold, one notice per run, and the Desktops it refuses.
+// The clean and the restore over real folders in a temporary HOME: which items move and where,
+// what each trigger reports, the automatic threshold, one notice per run, and the Desktops
+// refused.
 #include "Cleaner.h"
 #include "ClutterLevel.h"
 #include "DesktopSafety.h"
 #include "ExceptedNames.h"
 #include "KeyedArchive.h"
 #include "MonthFolder.h"
+#include "Restore.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
 #include "TidyTestSupport.h"
@@ -26,6 +28,8 @@ class tst_Clean : public QObject {
     std::optional<UserDefaults> defaults;
     std::optional<Cleaner> cleaner;
     std::optional<ReportsRecorder> reports;
+    FakeOpenPanel panel;
+    std::optional<Restore> restore;
     QString destination, threshold;
 
     QString monthFolder() const { return destination + "/Quillmere/December 2026"; }
@@ -52,6 +56,11 @@ class tst_Clean : public QObject {
             .today = [] { return QDate(2026, 12, 5); },
         };
     }
+    void restoreFrom(const QString &folder, int result = OpenPanel::OKButton) {
+        restore->restoreFiles(home->documents());
+        panel.end(result, result == OpenPanel::OKButton ? folder : QString());
+        restore->waitForIdle();
+    }
     static QString done(int count) {
         return QStringLiteral("Clean Complete: Finished Cleaning:%1 items").arg(count);
     }
@@ -62,10 +71,12 @@ private slots:
         defaults.emplace(UserDefaults::standardFilePath());
         destination = home->documents();
         cleaner.emplace(*defaults, inputs());
+        restore.emplace(*defaults, panel, [] { return QDate(2026, 12, 5); });
         reports.emplace();
     }
     void cleanup() {
         reports.reset();
+        restore.reset();
         cleaner.reset();
         defaults.reset();
         home.reset();
@@ -280,6 +291,57 @@ private slots:
         QTRY_COMPARE(reports->notices.size(), 3);
     }
 
+    // Items and folders come back whole; the fixed names, the excepted ones and the names the
+    // Desktop already holds stay; one notice counts every item tried.
+    void restoreBringsItemsBackWithOneNotice() {
+        ExceptedNames::write(*defaults, {"kept.pdf"});
+        for (const QString name : {".DS_Store", "Quillmere/inside", "kept.pdf", "free.txt"})
+            TestHome::writeFile(monthFolder() + "/" + name);
+        TestHome::writeFile(monthFolder() + "/November/old.txt", "old");
+        TestHome::writeFile(monthFolder() + "/taken.txt", "from the month folder");
+        TestHome::writeFile(home->desktop() + "/taken.txt", "already on the Desktop");
+        restoreFrom(monthFolder());
+
+        QCOMPARE(panel.options.directory, home->documents() + "/Quillmere");
+        QVERIFY(!panel.options.canChooseFiles && !panel.options.canCreateDirectories);
+        QCOMPARE(entries(home->desktop()), (L{"November", "free.txt", "taken.txt"}));
+        QCOMPARE(entries(monthFolder()), (L{".DS_Store", "Quillmere", "kept.pdf", "taken.txt"}));
+        QCOMPARE(content(home->desktop() + "/November/old.txt"), "old");
+        QCOMPARE(content(home->desktop() + "/taken.txt"), "already on the Desktop");
+        QCOMPARE(content(monthFolder() + "/taken.txt"), "from the month folder");
+        QVERIFY(reports->notices.isEmpty()); // not before half a second
+        QTRY_COMPARE(reports->notices, L{"Restore Complete: Finished Restoring:3 items"});
+    }
+
+    void restoreBringsNothingBack_data() {
+        QTest::addColumn<L>("names");     // in the chosen folder
+        QTest::addColumn<bool>("chosen"); // false: the user cancels
+        QTest::addColumn<QString>("desktopDir");
+        QTest::addColumn<QString>("alert"); // how it begins; empty: none
+        const QString desktop = "$HOME/Desktop", error = "Restore Error.: ";
+        QTest::newRow("cancelled") << L{"item.txt"} << false << desktop << "";
+        QTest::newRow("empty folder") << L{} << true << desktop << error + "There are no";
+        // Items would be scattered in the home folder.
+        QTest::newRow("the Desktop is the home folder")
+            << L{"item.txt"} << true << "$HOME" << error + "The Desktop folder is";
+    }
+    void restoreBringsNothingBack() {
+        QFETCH(L, names);
+        QFETCH(bool, chosen);
+        QFETCH(QString, desktopDir);
+        QFETCH(QString, alert);
+        home->setDesktopDir(desktopDir);
+        QVERIFY(QDir().mkpath(monthFolder()));
+        for (const QString &name : names)
+            TestHome::writeFile(monthFolder() + "/" + name);
+        restoreFrom(monthFolder(), chosen ? OpenPanel::OKButton : OpenPanel::CancelButton);
+        QCOMPARE(entries(monthFolder()), names);
+        QVERIFY(entries(home->desktop()).isEmpty());
+        QVERIFY(!QFileInfo::exists(home->path() + "/item.txt"));
+        QCOMPARE(reports->alerts.size(), int(!alert.isEmpty()));
+        QCOMPARE(reports->alerts.join("").left(alert.size()), alert);
+        QVERIFY(reports->notices.isEmpty() && restore->pendingNoticeCount() == 0); // none to come
+    }
     // The moves run on a worker: the main thread answers throughout, and a trigger that comes
     // during the clean runs after it, on the Desktop as the clean left it.
     void aLongCleanKeepsTheMainThreadAnswering() {
