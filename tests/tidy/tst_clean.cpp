@@ -82,6 +82,8 @@ private slots:
         home.reset();
     }
 
+    // Each trigger over a Desktop and a destination: what moves, what stays, each file whole,
+    // and every report (excepted in every row: "report.pdf" and a name that is nowhere).
     void movesAndReports_data() {
         QTest::addColumn<CleanTrigger>("trigger");
         QTest::addColumn<QString>("threshold"); // "off": AutoClean is off
