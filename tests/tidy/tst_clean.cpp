@@ -1,39 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The clean over real folders in a temporary HOME: where items end up, what each trigger
-// reports, the automatic threshold, one notice per run, and the Desktops it refuses.
+// The clean and the restore over real folders in a temporary HOME: which items move and where,
+// what each trigger reports, the automatic threshold, one notice per run, and the Desktops
+// refused.
 #include "Cleaner.h"
 #include "ClutterLevel.h"
+#include "DesktopSafety.h"
 #include "ExceptedNames.h"
-#include "ExceptionsTestSupport.h"
 #include "KeyedArchive.h"
-#include "ReportsRecorder.h"
+#include "MonthFolder.h"
+#include "Restore.h"
 #include "SettingsKeys.h"
 #include "TestHome.h"
+#include "TidyTestSupport.h"
 #include "UserDefaults.h"
 
-#include <QDir>
 #include <QTimer>
+#include <algorithm>
 #include <fcntl.h>
 #include <optional>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(CleanTrigger)
-using L = QStringList;
-
-namespace {
-const QString alreadyClean = "The Desktop is already clean.: Your desktop is already clear. Or "
-                             "you have one folder called Quillmere, on your desktop.";
-const QString tableRows = "(\n    {\n        name = kept;\n    }\n)"; // as the log shows them
-
-L entries(const QString &folder) {
-    return QDir(folder).entryList(
-        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-}
-QByteArray content(const QString &path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
-}
-} // namespace
 
 class tst_Clean : public QObject {
     Q_OBJECT
@@ -41,6 +28,8 @@ class tst_Clean : public QObject {
     std::optional<UserDefaults> defaults;
     std::optional<Cleaner> cleaner;
     std::optional<ReportsRecorder> reports;
+    FakeOpenPanel panel;
+    std::optional<Restore> restore;
     QString destination, threshold;
 
     QString monthFolder() const { return destination + "/Quillmere/December 2026"; }
@@ -50,20 +39,29 @@ class tst_Clean : public QObject {
             name.endsWith('/') ? void(QDir(home->desktop()).mkpath(name))
                                : TestHome::writeFile(home->desktop() + '/' + name, name.toUtf8());
     }
-    void putManyEmptyItems(int count) {
-        const QByteArray desktop = QFile::encodeName(home->desktop());
-        for (int i = 0; i < count; ++i)
-            ::close(::open(desktop + "/many " + QByteArray::number(i), O_CREAT | O_WRONLY, 0600));
-    }
-    void putItems(int count, int first = 0) {
+    static L items(int count, int first = 0) {
+        L names;
         for (int i = first; i < first + count; ++i)
-            put({QStringLiteral("item %1").arg(i)});
+            names << QStringLiteral("item %1").arg(i);
+        return names;
     }
     void clean(CleanTrigger trigger) {
         cleaner->cleanDesktopItems(trigger);
         cleaner->waitForIdle();
     }
-    QString notice(int count) const {
+    Cleaner::Inputs inputs() {
+        return {
+            .destinationText = [this] { return destination; },
+            .thresholdText = [this] { return threshold; },
+            .today = [] { return QDate(2026, 12, 5); },
+        };
+    }
+    void restoreFrom(const QString &folder, int result = OpenPanel::OKButton) {
+        restore->restoreFiles(home->documents());
+        panel.end(result, result == OpenPanel::OKButton ? folder : QString());
+        restore->waitForIdle();
+    }
+    static QString done(int count) {
         return QStringLiteral("Clean Complete: Finished Cleaning:%1 items").arg(count);
     }
 
@@ -72,202 +70,164 @@ private slots:
         home.emplace();
         defaults.emplace(UserDefaults::standardFilePath());
         destination = home->documents();
-        threshold.clear();
-        cleaner.emplace(
-            *defaults, Cleaner::Inputs{[this] { return destination; }, [this] { return threshold; },
-                                       [] {
-                                           return QVariantList{QVariantMap{{"name", "kept"}}};
-                                       },
-                                       [] {
-                                           return QDate(2026, 12, 5);
-                                       }});
+        cleaner.emplace(*defaults, inputs());
+        restore.emplace(*defaults, panel, [] { return QDate(2026, 12, 5); });
         reports.emplace();
     }
     void cleanup() {
         reports.reset();
+        restore.reset();
         cleaner.reset();
         defaults.reset();
         home.reset();
     }
 
-    void movesEveryItemOnce_data() {
+    // Each trigger over a Desktop and a destination: what moves, what stays, each file whole,
+    // and every report (excepted in every row: "report.pdf" and a name that is nowhere).
+    void movesAndReports_data() {
+        QTest::addColumn<CleanTrigger>("trigger");
+        QTest::addColumn<QString>("threshold"); // "off": AutoClean is off
         QTest::addColumn<L>("desktop");
         QTest::addColumn<QString>("destinationBelowHome");
-        QTest::addColumn<L>("staying");
-        QTest::addColumn<int>("count");
-        QTest::newRow("seven items") << L{"a.txt", "b", ".hidden", "folder/", "c d.pdf", "e", "f"}
-                                     << "Documents" << L{} << 7;
-        QTest::newRow("one item") << L{"only"} << "Documents" << L{} << 1;
+        QTest::addColumn<L>("staying");  // the rest moves
+        QTest::addColumn<L>("reported"); // alerts, then notices
+        const auto button = CleanTrigger::Button, automatic = CleanTrigger::Automatic;
+        const QString missing = "The folder you want to move your desktop items to does not "
+                                "exists, please choose a new destination in the settings tab.";
+        const QString clean = "The Desktop is already clean.: Your desktop is already clear. Or "
+                              "you have one folder called Quillmere, on your desktop.";
+        const L onlyApp{"Quillmere/"}, app{"Quillmere"};
+        QTest::newRow("seven items")
+            << button << "" << L{"a.txt", "b", ".hidden", "folder/", "c d.pdf", "e", "f"}
+            << "Documents" << L{} << L{done(7)};
+        QTest::newRow("fixed names, exceptions exact to case and extension")
+            << button << "" << L{".DS_Store",     ".localized", "Quillmere/", "quillmere",
+                                 "Quillmere.zip", "report.pdf", "Report.pdf", "report"}
+            << "Documents" << L{".DS_Store", "Quillmere", "report.pdf"} << L{done(5)};
         QTest::newRow("name taken in the month folder")
-            << L{"taken", "free"} << "Documents" << L{"taken"} << 2;
+            << button << "" << L{"taken", "free"} << "Documents" << L{"taken"} << L{done(2)};
         QTest::newRow("destination is the Desktop")
-            << L{"a", "b/"} << "Desktop" << L{"Quillmere"} << 2;
+            << button << "" << L{"a", "b/"} << "Desktop" << app << L{done(2)};
         QTest::newRow("destination is a plain file")
-            << L{"a", "b"} << "Documents/plain" << L{"a", "b"} << 2;
+            << button << "" << L{"a", "b"} << "Documents/plain" << L{"a", "b"} << L{done(2)};
+        QTest::newRow("button, no destination")
+            << button << "" << L{"a"} << "gone" << L{"a"}
+            << L{"The folder does not exists.: " + missing + " [OK]"};
+        QTest::newRow("automatic, no destination") << automatic << "" << L{"a"} << "gone" << L{"a"}
+                                                   << L{"The folder does not exists: " + missing};
+        QTest::newRow("button, only Quillmere")
+            << button << "" << onlyApp << "Documents" << app << L{clean + " [OK]"};
+        QTest::newRow("shortcut, only Quillmere")
+            << CleanTrigger::Shortcut << "" << onlyApp << "Documents" << app << L{clean};
+        QTest::newRow("automatic, only Quillmere")
+            << automatic << "" << onlyApp << "Documents" << app << L{};
+        // The automatic clean moves only when the Desktop holds more items than the threshold.
+        QTest::newRow("abc reads 0")
+            << automatic << "abc" << items(1) << "Documents" << L{} << L{done(1)};
+        QTest::newRow("12abc reads 12, 12 items")
+            << automatic << " 12abc" << items(12) << "Documents" << items(12) << L{};
+        QTest::newRow("12abc reads 12, 13 items")
+            << automatic << "+12abc" << items(13) << "Documents" << L{} << L{done(13)};
+        QTest::newRow("below the 64-bit limit, larger than any count")
+            << automatic << "-99999999999999999999" << items(13) << "Documents" << items(13) << L{};
+        QTest::newRow("AutoClean off")
+            << automatic << "off" << items(3) << "Documents" << items(3) << L{};
     }
-    void movesEveryItemOnce() {
+    void movesAndReports() {
+        QFETCH(CleanTrigger, trigger);
+        QFETCH(QString, threshold);
         QFETCH(L, desktop);
         QFETCH(QString, destinationBelowHome);
         QFETCH(L, staying);
-        QFETCH(int, count);
+        QFETCH(L, reported);
+        defaults->setBool(threshold != "off", SettingsKeys::AutoClean);
+        ExceptedNames::write(*defaults, {"report.pdf", "nowhere"});
+        this->threshold = threshold;
         put(desktop);
         destination = home->path() + '/' + destinationBelowHome;
         if (destinationBelowHome.endsWith("plain"))
             TestHome::writeFile(destination, "a file, not a folder");
-        if (desktop.contains("taken"))
+        const bool taken = desktop.contains("taken");
+        if (taken)
             TestHome::writeFile(monthFolder() + "/taken", "was here first");
-
-        clean(CleanTrigger::Button);
-
-        L moved = L(desktop).replaceInStrings("/", "");
-        moved.removeIf([&staying](const QString &name) { return staying.contains(name); });
-        if (desktop.contains("taken"))
-            moved << "taken";
-        moved.sort();
-        QCOMPARE(entries(home->desktop()), staying);
-        QCOMPARE(entries(monthFolder()), moved);
-        for (const QString &name : desktop) // each file in one place, with its own content
-            if (!name.endsWith('/') && name != "taken")
-                QCOMPARE(content((staying.contains(name) ? home->desktop() : monthFolder()) + '/' +
-                                 name),
-                         name.toUtf8());
-        if (desktop.contains("taken")) { // both intact
-            QCOMPARE(content(monthFolder() + "/taken"), "was here first");
-            QCOMPARE(content(home->desktop() + "/taken"), "taken");
-        }
-        QVERIFY(reports->alerts.isEmpty() && reports->notices.isEmpty()); // not before 0.5 s
-        QTRY_COMPARE(reports->noticeTexts(), L{notice(count)});
-    }
-
-    // A Desktop holding only the application folder, or a destination that is gone.
-    void reportsPerTrigger_data() {
-        QTest::addColumn<CleanTrigger>("trigger");
-        QTest::addColumn<bool>("destinationExists");
-        QTest::addColumn<L>("alerts");
-        QTest::addColumn<L>("notices");
-        QTest::addColumn<L>("log"); // lines logged; with "!", lines not logged
-        const QString missing = "The folder you want to move your desktop items to does not "
-                                "exists, please choose a new destination in the settings tab.";
-        const QString gone =
-            "The folder that the user wants clean items to move to does not exists";
-        const QString centre = "On a 10.8 - 10.9.x has notification center!";
-        QTest::newRow("button, no destination")
-            << CleanTrigger::Button << false
-            << L{"The folder does not exists.: " + missing + " [OK]"} << L{}
-            << L{gone, "!" + centre};
-        QTest::newRow("automatic, no destination")
-            << CleanTrigger::Automatic << false << L{}
-            << L{"The folder does not exists: " + missing}
-            << L{"Auto clean is on...", gone, "!" + tableRows};
-        QTest::newRow("button, only Quillmere")
-            << CleanTrigger::Button << true << L{alreadyClean + " [OK]"} << L{}
-            << L{"Desktop has no files", "(\n)", "!" + tableRows};
-        QTest::newRow("shortcut, only Quillmere")
-            << CleanTrigger::Shortcut << true << L{} << L{alreadyClean}
-            << L{centre, "(\n)", "!Desktop has no files"};
-        QTest::newRow("automatic, only Quillmere")
-            << CleanTrigger::Automatic << true << L{} << L{}
-            << L{tableRows, "!Desktop has no files", "!Don't Auto clean", "!(\n)"};
-    }
-    void reportsPerTrigger() {
-        QFETCH(CleanTrigger, trigger);
-        QFETCH(bool, destinationExists);
-        QFETCH(L, alerts);
-        QFETCH(L, notices);
-        QFETCH(L, log);
-        defaults->setBool(true, SettingsKeys::AutoClean);
-        put({"Quillmere/"});
-        if (!destinationExists)
-            destination = home->path() + "/gone";
-        LogLines logged;
+        const bool destinationExisted = QFileInfo::exists(destination);
 
         clean(trigger);
 
-        QCOMPARE(reports->alertTexts(), alerts);
-        QCOMPARE(reports->noticeTexts(), notices);
-        for (const QString &line : log)
-            QVERIFY2(logged.contains(line.startsWith('!') ? line.mid(1) : line) !=
-                         line.startsWith('!'),
-                     qPrintable(line));
-        QCOMPARE(QFileInfo::exists(destination), destinationExists); // nothing created
-        QCOMPARE(entries(home->desktop()), L{"Quillmere"});
-        QTest::qWait(PendingNotice::delayMilliseconds + 100);
-        QCOMPARE(reports->noticeTexts(), notices); // no completion notice follows
+        L moved = L(desktop).replaceInStrings("/", "");
+        moved.removeIf([&staying](const QString &name) { return staying.contains(name); });
+        for (const QString &name : desktop) // each file in one place, with its own content
+            if (!name.endsWith('/'))
+                QCOMPARE(
+                    content((moved.contains(name) ? monthFolder() : home->desktop()) + '/' + name),
+                    name.toUtf8());
+        if (taken) {
+            QCOMPARE(content(monthFolder() + "/taken"), "was here first");
+            moved << "taken";
+        }
+        staying.sort();
+        moved.sort();
+        QCOMPARE(entries(home->desktop()), staying);
+        QCOMPARE(entries(monthFolder()), moved);
+        QCOMPARE(QFileInfo::exists(destination), destinationExisted);
+        QTRY_COMPARE(cleaner->pendingNoticeCount(trigger), 0); // no notice can follow
+        QCOMPARE(reports->alerts + reports->notices, reported);
     }
 
-    // The automatic clean moves only when the Desktop holds more items than the threshold.
-    void automaticThreshold_data() {
-        QTest::addColumn<bool>("autoClean");
-        QTest::addColumn<QString>("threshold");
-        QTest::addColumn<int>("items");
-        QTest::addColumn<bool>("moves");
-        QTest::newRow("5 items, threshold 5") << true << "5" << 5 << false;
-        QTest::newRow("6 items, threshold 5") << true << "5" << 6 << true;
-        QTest::newRow("empty field") << true << "" << 1 << true;
-        QTest::newRow("abc reads 0") << true << "abc" << 1 << true;
-        QTest::newRow("12abc reads 12, 12 items") << true << " 12abc" << 12 << false;
-        QTest::newRow("12abc reads 12, 13 items") << true << "+12abc" << 13 << true;
-        QTest::newRow("-1 never moves") << true << "-1" << 30 << false;
-        QTest::newRow("below the 64-bit limit") << true << "-99999999999999999999" << 30 << false;
-        QTest::newRow("AutoClean off") << false << "0" << 3 << false;
-    }
-    void automaticThreshold() {
-        QFETCH(bool, autoClean);
-        QFETCH(QString, threshold);
-        QFETCH(int, items);
-        QFETCH(bool, moves);
-        defaults->setBool(autoClean, SettingsKeys::AutoClean);
-        this->threshold = threshold;
-        putItems(items);
-        LogLines log;
-
-        clean(CleanTrigger::Automatic);
-
-        QCOMPARE(entries(home->desktop()).size(), moves ? 0 : items);
-        QCOMPARE(entries(monthFolder()).size(), moves ? items : 0);
-        // Fewer items than the threshold (a negative one reads as larger than any count).
-        const bool fewer = autoClean && !moves && threshold.startsWith('-');
-        QCOMPARE(log.contains("Don't Auto clean"), fewer);
-        QCOMPARE(log.lines().isEmpty(), !autoClean);
-        QTRY_COMPARE(reports->noticeTexts(), moves ? L{notice(items)} : L{});
+    // Names compared byte for byte: no Unicode normalisation, and names that are not UTF-8.
+    void exceptedNamesMatchByteForByte() {
+        ExceptedNames::write(*defaults, {"caf\u00e9.txt", "\ufffd\ufffd"});
+        const QByteArray desktop = QFile::encodeName(home->desktop());
+        for (const char *name : {"caf\xc3\xa9.txt", "cafe\xcc\x81.txt", "\xff\xfe"})
+            QVERIFY(::close(::open(desktop + '/' + name, O_CREAT, 0600)) == 0);
+        QList<QByteArray> items = ItemFilter(*defaults).cleanableItemsInFolder(home->desktop());
+        std::sort(items.begin(), items.end());
+        QCOMPARE(items, (QList<QByteArray>{"cafe\xcc\x81.txt", "\xff\xfe"}));
+        QVERIFY(ItemFilter(*defaults).cleanableItemsInFolder(home->desktop() + "/none").isEmpty());
     }
 
-    // A Desktop that is the home folder however it is written, "/", a folder above the home, or
-    // one that holds the destination: nothing moves or is created; the button says why each
-    // time, the automatic clean once, and the level shows the same sentence.
+    void monthFolderName_data() {
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("fr_FR, lower-case month raised") << QLocale("fr_FR") << "Décembre 2026";
+        QTest::newRow("ru_RU, the month as a date names it") << QLocale("ru_RU") << "Декабря 2026";
+    }
+    void monthFolderName() {
+        QFETCH(QLocale, locale);
+        QFETCH(QString, name);
+        QCOMPARE(::monthFolderName(QDate(2026, 12, 5), locale), name);
+    }
+
+    void capitalizedString() { // each word, white space kept; title case; outside the BMP
+        QCOMPARE(::capitalizedString(" hello\twORLD  2026x \u01c6emal \U00010428\U00010428"),
+                 " Hello\tWorld  2026x \u01c5emal \U00010400\U00010428");
+    }
+
+    // A Desktop that is the home folder (here through a link and ".."), a folder above it, or
+    // one that holds the destination (here through a link): nothing moves or is created; the
+    // button says why each time, the automatic clean once, and the level shows the same sentence.
     void refusesAnUnsafeDesktop_data() {
         QTest::addColumn<QString>("desktopDir");  // "~" is the temporary folder; HOME is ~/h
         QTest::addColumn<QString>("destination"); // below ~
         QTest::addColumn<QString>("named");       // what the sentence says
-        const QString home = "is ~/h, your home folder.", documents = "Documents";
-        QTest::newRow("home") << "$HOME/" << documents << home;
-        QTest::newRow("home, the parent of a link") << "~/Desktop/ToSub/.." << documents << home;
-        QTest::newRow("above the home")
-            << "$HOME/.." << documents << QString("is ~, a folder that holds");
-        // A plain file as the destination: even a clean that failed to refuse could move
-        // nothing out of "/".
-        QTest::newRow("/") << "/"
-                           << "Documents/plain"
-                           << "is /, a folder that holds";
-        QTest::newRow("holds the destination")
-            << "~/Documents"
-            << "Documents/Sorted/Cleaned"
-            << "~/Documents/Sorted/Cleaned lies inside ~/Documents,";
-        QTest::newRow("destination inside, through a link")
-            << "~/Desktop"
-            << "DesktopLink/Archive"
-            << "~/Desktop/Archive lies inside ~/Desktop,";
+        QTest::newRow("home") << "~/Desktop/ToSub/.."
+                              << "Documents"
+                              << "is ~/h, your home folder.";
+        QTest::newRow("above the home") << "$HOME/.."
+                                        << "Documents"
+                                        << "is ~, a folder that holds";
+        QTest::newRow("holds the destination") << "~/Desktop"
+                                               << "DesktopLink/Archive"
+                                               << "~/Desktop/Archive lies inside ~/Desktop,";
     }
     void refusesAnUnsafeDesktop() {
         QFETCH(QString, desktopDir);
         QFETCH(QString, destination);
         QFETCH(QString, named);
         const QString top = QFileInfo(home->path()).canonicalFilePath();
-        for (const QString folder : {"h/sub", "Desktop/Archive", "Documents/Sorted/Cleaned"})
-            QVERIFY(QDir(top).mkpath(folder));
+        QVERIFY(QDir(top).mkpath("h/sub") && QDir(top).mkpath("Desktop/Archive"));
         QVERIFY(QFile::link("../h/sub", top + "/Desktop/ToSub") &&
                 QFile::link("Desktop", top + "/DesktopLink"));
-        TestHome::writeFile(top + "/Documents/plain");
         TestHome::writeFile(top + "/h/.bashrc");
         put({"item"});
         qputenv("HOME", QFile::encodeName(top + "/h"));
@@ -284,16 +244,13 @@ private slots:
                                            CleanTrigger::Automatic, CleanTrigger::Automatic})
             cleaner->cleanDesktopItems(trigger);
         cleaner->waitForIdle();
-        const ClutterLevel level =
-            ClutterLevel::ofDesktop(ItemFilter(*defaults), {}, this->destination);
+        const QString sentence =
+            ClutterLevel::ofDesktop(ItemFilter(*defaults), {}, this->destination).sentence;
 
-        QCOMPARE(snapshot(), before);
-        QCOMPARE(reports->alerts.size(), 2);
-        QCOMPARE(reports->notices.size(), 1);
-        const QString sentence = reports->alerts.first().message;
         QVERIFY2(sentence.contains(named.replace('~', top)), qPrintable(sentence));
-        QCOMPARE(reports->notices.first().informativeText, sentence);
-        QCOMPARE(level.sentence, sentence);
+        QCOMPARE(snapshot(), before);
+        QCOMPARE(reports->alerts, L(2, DesktopSafety::title + ": " + sentence + " [OK]"));
+        QCOMPARE(reports->notices, L{DesktopSafety::title + ": " + sentence});
     }
 
     // While the excepted names cannot be decoded, the files they protect are unknown: no clean.
@@ -311,33 +268,89 @@ private slots:
         QCOMPARE(entries(home->desktop()), (L{"kept", "other"}));
         QVERIFY(!QFileInfo::exists(destination + "/Quillmere"));
         QCOMPARE(reports->alerts.size(), 1);
-        QCOMPARE(reports->noticeTexts(), L{reports->alertTexts().first().chopped(5)}); // " [OK]"
+        QCOMPARE(reports->notices, L{reports->alerts.first().chopped(5)}); // " [OK]"
 
         ExceptedNames::write(*defaults, {"kept", 7});
         clean(CleanTrigger::Button);
         QCOMPARE(entries(home->desktop()), L{"kept"});
     }
 
+    // A run within half a second of the last one's notice adds to it; each trigger has its own.
     void oneNoticePerRunAndTrigger() {
-        putItems(3);
+        put(items(3));
         clean(CleanTrigger::Button);
-        putItems(5, 3); // a second run within half a second: no notice of its own
+        QVERIFY(reports->notices.isEmpty()); // not before half a second
+        put(items(5, 3));
         clean(CleanTrigger::Button);
         put({"by shortcut"});
         clean(CleanTrigger::Shortcut);
-        QTRY_COMPARE(reports->notices.size(), 2);
-        QTest::qWait(PendingNotice::delayMilliseconds + 100);
-        QCOMPARE(reports->noticeTexts(), (L{notice(3), notice(1)}));
-        putItems(1, 100); // after the notice, a run has its own again
+        QTRY_COMPARE(cleaner->pendingNoticeCount(CleanTrigger::Button) +
+                         cleaner->pendingNoticeCount(CleanTrigger::Shortcut),
+                     0);
+        QCOMPARE(reports->notices, (L{done(3), done(1)}));
+        put(items(1, 100)); // after the notice, a run has its own again
         clean(CleanTrigger::Button);
         QTRY_COMPARE(reports->notices.size(), 3);
     }
 
+    // Items and folders come back whole; the fixed names, the excepted ones and the names the
+    // Desktop already holds stay; one notice counts every item tried.
+    void restoreBringsItemsBackWithOneNotice() {
+        ExceptedNames::write(*defaults, {"kept.pdf"});
+        for (const QString name : {".DS_Store", "Quillmere/inside", "kept.pdf", "free.txt"})
+            TestHome::writeFile(monthFolder() + "/" + name);
+        TestHome::writeFile(monthFolder() + "/November/old.txt", "old");
+        TestHome::writeFile(monthFolder() + "/taken.txt", "from the month folder");
+        TestHome::writeFile(home->desktop() + "/taken.txt", "already on the Desktop");
+        restoreFrom(monthFolder());
+
+        QCOMPARE(panel.options.directory, home->documents() + "/Quillmere");
+        QVERIFY(!panel.options.canChooseFiles && !panel.options.canCreateDirectories);
+        QCOMPARE(entries(home->desktop()), (L{"November", "free.txt", "taken.txt"}));
+        QCOMPARE(entries(monthFolder()), (L{".DS_Store", "Quillmere", "kept.pdf", "taken.txt"}));
+        QCOMPARE(content(home->desktop() + "/November/old.txt"), "old");
+        QCOMPARE(content(home->desktop() + "/taken.txt"), "already on the Desktop");
+        QCOMPARE(content(monthFolder() + "/taken.txt"), "from the month folder");
+        QVERIFY(reports->notices.isEmpty()); // not before half a second
+        QTRY_COMPARE(reports->notices, L{"Restore Complete: Finished Restoring:3 items"});
+    }
+
+    void restoreBringsNothingBack_data() {
+        QTest::addColumn<L>("names");     // in the chosen folder
+        QTest::addColumn<bool>("chosen"); // false: the user cancels
+        QTest::addColumn<QString>("desktopDir");
+        QTest::addColumn<QString>("alert"); // how it begins; empty: none
+        const QString desktop = "$HOME/Desktop", error = "Restore Error.: ";
+        QTest::newRow("cancelled") << L{"item.txt"} << false << desktop << "";
+        QTest::newRow("empty folder") << L{} << true << desktop << error + "There are no";
+        // Items would be scattered in the home folder.
+        QTest::newRow("the Desktop is the home folder")
+            << L{"item.txt"} << true << "$HOME" << error + "The Desktop folder is";
+    }
+    void restoreBringsNothingBack() {
+        QFETCH(L, names);
+        QFETCH(bool, chosen);
+        QFETCH(QString, desktopDir);
+        QFETCH(QString, alert);
+        home->setDesktopDir(desktopDir);
+        QVERIFY(QDir().mkpath(monthFolder()));
+        for (const QString &name : names)
+            TestHome::writeFile(monthFolder() + "/" + name);
+        restoreFrom(monthFolder(), chosen ? OpenPanel::OKButton : OpenPanel::CancelButton);
+        QCOMPARE(entries(monthFolder()), names);
+        QVERIFY(entries(home->desktop()).isEmpty());
+        QVERIFY(!QFileInfo::exists(home->path() + "/item.txt"));
+        QCOMPARE(reports->alerts.size(), int(!alert.isEmpty()));
+        QCOMPARE(reports->alerts.join("").left(alert.size()), alert);
+        QVERIFY(reports->notices.isEmpty() && restore->pendingNoticeCount() == 0); // none to come
+    }
     // The moves run on a worker: the main thread answers throughout, and a trigger that comes
     // during the clean runs after it, on the Desktop as the clean left it.
     void aLongCleanKeepsTheMainThreadAnswering() {
-        const int count = 20000;
-        putManyEmptyItems(count);
+        const int count = 10000;
+        const QByteArray desktop = QFile::encodeName(home->desktop());
+        for (int i = 0; i < count; ++i)
+            ::close(::open(desktop + "/many " + QByteArray::number(i), O_CREAT | O_WRONLY, 0600));
         defaults->setBool(true, SettingsKeys::AutoClean);
         int ticks = 0;
         QTimer timer;
@@ -345,15 +358,13 @@ private slots:
         timer.start(1);
         QList<std::pair<CleanTrigger, std::optional<quint64>>> ended;
         int ticksAtFirstEnd = -1;
-        Cleaner cleaner(*defaults, {[this] { return destination; },
-                                    [] { return QString(); },
-                                    {},
-                                    [] { return QDate(2026, 12, 5); },
-                                    [&](CleanTrigger trigger, std::optional<quint64> left) {
-                                        ended.append({trigger, left});
-                                        if (ticksAtFirstEnd < 0)
-                                            ticksAtFirstEnd = ticks;
-                                    }});
+        Cleaner::Inputs inputs = this->inputs();
+        inputs.runEnded = [&](CleanTrigger trigger, std::optional<quint64> left) {
+            ended.append({trigger, left});
+            if (ticksAtFirstEnd < 0)
+                ticksAtFirstEnd = ticks;
+        };
+        Cleaner cleaner(*defaults, inputs);
         cleaner.cleanDesktopItems(CleanTrigger::Button);
         cleaner.cleanDesktopItems(CleanTrigger::Automatic);
         QVERIFY(ended.isEmpty() && cleaner.hasRun(CleanTrigger::Automatic));
@@ -362,20 +373,6 @@ private slots:
         using Ended = decltype(ended);
         QCOMPARE(ended, (Ended{{CleanTrigger::Button, 0}, {CleanTrigger::Automatic, 0}}));
         QCOMPARE(entries(monthFolder()).size(), count);
-    }
-
-    // Stopped in the middle (the program quits): every item is in one place, whole.
-    void aStoppedCleanLeavesNothingHalfMoved() {
-        const int count = 20000;
-        putManyEmptyItems(count);
-        cleaner->cleanDesktopItems(CleanTrigger::Button);
-        QTRY_VERIFY(!entries(monthFolder()).isEmpty());
-        cleaner.reset(); // the worker finishes the item in hand and is joined
-        const qsizetype moved = entries(monthFolder()).size();
-        QCOMPARE(entries(home->desktop()).size() + moved, count);
-        // A fast machine may finish before the stop; a stopped run ends without a notice.
-        QTest::qWait(PendingNotice::delayMilliseconds + 100);
-        QVERIFY(moved == count || reports->notices.isEmpty());
     }
 };
 

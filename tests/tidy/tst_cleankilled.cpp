@@ -23,22 +23,19 @@ class tst_CleanKilled : public QObject {
     // Every item once, each holding its own name, nothing else; returns how many were moved.
     int verifyEveryItemOnce() {
         QSet<QByteArray> seen;
-        qsizetype moved = 0;
-        for (const QByteArray &folder : {desktop, monthFolder}) {
-            const QList<QByteArray> names = FileManager::contentsOfDirectoryAtPath(folder);
-            moved = names.size();
-            for (const QByteArray &name : names) {
-                std::ifstream in(folder + '/' + name);
+        int moved = 0;
+        for (const QByteArray &folder : {desktop, monthFolder})
+            for (const QByteArray &name : FileManager::contentsOfDirectoryAtPath(folder)) {
                 std::string content;
-                std::getline(in, content);
+                std::getline(std::ifstream(folder + '/' + name), content);
                 if (seen.contains(name) || content != name.toStdString())
                     QTest::qFail("twice or changed: " + name, __FILE__, __LINE__);
                 seen.insert(name);
+                moved += folder == monthFolder;
             }
-        }
         if (seen.size() != itemCount)
             QTest::qFail("items missing or added", __FILE__, __LINE__);
-        return int(moved);
+        return moved;
     }
 
     // Runs one clean in a child process, killed after `killAfter` µs (never when negative).
