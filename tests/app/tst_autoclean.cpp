@@ -33,15 +33,17 @@ private slots:
         home.reset();
     }
 
-    // Up to the threshold (or with the clean off) a change only raises the level; one item more
-    // and all of them move. The threshold's other readings are the clean's own tests.
-    void aChangeCleansOnlyAboveTheThreshold_data() {
+    // Up to the threshold, or with the automatic clean off, a change only raises the level. One
+    // item more, or the button (to the destination field's folder, not the stored one), moves
+    // them all, and the level shows the Desktop as the clean left it. The threshold's other
+    // readings are the clean's own tests.
+    void theLevelRisesUntilAClean_data() {
         QTest::addColumn<bool>("autoClean");
         QTest::addColumn<QString>("threshold");
-        QTest::newRow("on, threshold 25") << true << "25";
-        QTest::newRow("off, threshold 0") << false << "0";
+        QTest::newRow("on, threshold 25, one item more") << true << "25";
+        QTest::newRow("off, threshold 0, the button") << false << "0";
     }
-    void aChangeCleansOnlyAboveTheThreshold() {
+    void theLevelRisesUntilAClean() {
         QFETCH(bool, autoClean);
         QFETCH(QString, threshold);
         defaults->setBool(autoClean, SettingsKeys::AutoClean);
@@ -52,18 +54,24 @@ private slots:
                      QStringLiteral("Cleaning is recommended."));
         QCOMPARE(entries(home->desktop()).size(), 25);
         QCOMPARE(entries(monthFolder).size(), 0);
-        if (!autoClean)
-            return;
-        put(25, 26);
-        QTRY_COMPARE_WITH_TIMEOUT(entries(monthFolder).size(), 26, 10000);
+        QString to = monthFolder;
+        if (autoClean) {
+            put(25, 26);
+        } else {
+            QVERIFY(QDir(home->path()).mkdir("Elsewhere"));
+            program->ui.cleanFolderPath->setText(home->path() + "/Elsewhere");
+            to = home->path() + "/Elsewhere/Quillmere/" + monthFolderName();
+            program->delegate->cleanDesktop();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(entries(to).size(), autoClean ? 26 : 25, 10000);
         QTRY_COMPARE(entries(home->desktop()).size(), 0);
-        // The level shows the Desktop as the clean left it.
         QTRY_COMPARE(program->ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is optional."));
+        QCOMPARE(QFileInfo::exists(home->documents() + "/Quillmere"), autoClean);
         QTRY_VERIFY(!reports->notices.isEmpty());
         for (const QString &notice : reports->notices)
             QVERIFY(notice.startsWith("Clean Complete|Finished Cleaning:"));
-        QVERIFY(reports->alerts.isEmpty()); // the automatic clean never shows an alert
+        QVERIFY(reports->alerts.isEmpty());
     }
 
     // However the Desktop folder is replaced, the next file dropped on it is cleaned.
@@ -102,22 +110,6 @@ private slots:
         TestHome::writeFile(target + "/dropped");
         QTRY_COMPARE(entries(monthFolder), QStringList{"dropped"});
         QVERIFY(entries(target).isEmpty());
-    }
-
-    // A button clean moves to the folder in the destination field, not the stored one, and the
-    // level falls with it.
-    void aButtonCleanUsesTheFieldAndLowersTheLevel() {
-        defaults->setBool(false, SettingsKeys::AutoClean);
-        put(0, 30);
-        start();
-        QCOMPARE(program->ui.LevelIndicator->doubleValue(), 2.0);
-        const QString elsewhere = home->path() + "/Elsewhere";
-        QVERIFY(QDir().mkdir(elsewhere));
-        program->ui.cleanFolderPath->setText(elsewhere);
-        program->delegate->cleanDesktop();
-        QTRY_COMPARE(entries(elsewhere + "/Quillmere/" + monthFolderName()).size(), 30);
-        QTRY_COMPARE(program->ui.LevelIndicator->doubleValue(), 1.0);
-        QVERIFY(!QFileInfo::exists(home->documents() + "/Quillmere"));
     }
 
     // Each change tells of it again, by a notice, never by an alert, and creates nothing.
