@@ -68,10 +68,7 @@ private slots:
         QTRY_COMPARE(program->ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is optional."));
         QCOMPARE(QFileInfo::exists(home->documents() + "/Quillmere"), autoClean);
-        QTRY_VERIFY(!reports->notices.isEmpty());
-        for (const QString &notice : reports->notices)
-            QVERIFY(notice.startsWith("Clean Complete|Finished Cleaning:"));
-        QVERIFY(reports->alerts.isEmpty());
+        QVERIFY(reports->alerts.isEmpty()); // the notices are the end-to-end tests'
     }
 
     // However the Desktop folder is replaced, the next file dropped on it is cleaned.
