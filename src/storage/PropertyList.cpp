@@ -146,11 +146,10 @@ private:
         const auto *from = reinterpret_cast<const char *>(data_ + start);
         if (type == 0x4)
             return QByteArray(from, qsizetype(count));
-        QString text = QString::fromUtf8(from, type == 0x5 ? qsizetype(count) : 0);
-        if (type == 0x6) {
-            text.resize(qsizetype(count));
+        QString text = type == 0x5 ? QString::fromUtf8(from, qsizetype(count)) // as libplist did
+                                   : QString(qsizetype(count), Qt::Uninitialized);
+        if (type == 0x6)
             qFromBigEndian<char16_t>(from, qsizetype(count), text.data());
-        }
         // Neither could be written again as it is: libplist would cut the string at the NUL,
         // and a lone UTF-16 surrogate has no UTF-8 form.
         if (text.contains(QChar(0)) || !text.isValidUtf16())
