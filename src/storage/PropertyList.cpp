@@ -4,197 +4,193 @@
 #include "Failure.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QXmlStreamReader>
+#include <QtEndian>
 #include <algorithm>
+#include <bit>
 #include <charconv>
-#include <cstdlib>
+#include <cmath>
 #include <memory>
 #include <plist/plist.h>
-#include <unordered_set>
-#include <vector>
 
 namespace {
 
-// libplist 2.2 decodes recursively, copies an object once for every reference to it, and frees
-// recursively, so a few hundred hostile bytes could exhaust the stack, the memory or the time.
-// These bounds are far above any settings file or archive Quillmere meets.
+// Outside bytes are read by our own readers, one per form, which build the values as they walk
+// and stop at these bounds, far above any settings file or archive Quillmere meets. libplist only
+// writes: version 2.2 reads recursively, takes <integer>abc</integer> for 0 and copies a shared
+// binary object once per reference, so a few hundred hostile bytes could exhaust it.
 constexpr int kMaxDepth = 256;
 constexpr quint64 kMaxObjects = quint64(1) << 18; // after shared references are expanded
 constexpr qsizetype kMaxBytes = qsizetype(64) << 20;
+constexpr qint64 k2001 = 978307200000; // the property lists' epoch, in ms since 1970
 
-struct NodeFree {
-    void operator()(void *node) const { plist_free(node); }
-};
-using Node = std::unique_ptr<void, NodeFree>;
+using Node = std::unique_ptr<void, decltype([](void *node) { plist_free(node); })>;
 
-const QDateTime &appleEpoch() {
-    static const QDateTime epoch(QDate(2001, 1, 1), QTime(0, 0), Qt::UTC);
-    return epoch;
+// libplist keeps a date as 32-bit seconds since 2001, rounded toward zero, and a fraction.
+bool dateFits(qint64 msSince2001) {
+    return msSince2001 / 1000 >= INT32_MIN && msSince2001 / 1000 <= INT32_MAX;
 }
 
-quint64 bigEndian(const uchar *p, int size) {
-    quint64 value = 0;
-    for (int i = 0; i < size; ++i)
-        value = (value << 8) | p[i];
-    return value;
-}
+// The binary form: a 32-byte trailer locates the offset table, which locates every object. An
+// object is a marker (its type in the high nibble, a size or length in the low one) and its
+// bytes; a container holds its items' object numbers. A shared object is built, and counted,
+// once per reference (a cycle ends at the depth bound); strings and data are decoded once.
+class BinaryReader {
+public:
+    explicit BinaryReader(const QByteArray &bytes)
+        : data_(reinterpret_cast<const uchar *>(bytes.constData()))
+        , size_(quint64(bytes.size())) {}
 
-// Walks a binary property list's references the way libplist will expand them, without
-// recursion and before libplist sees the bytes. Every visit counts, so a shared object counts
-// once per reference and a cycle ends at the depth bound; the walk itself stops after
-// kMaxObjects visits. Scalars are left to libplist, which checks their bounds, except
-// dictionary keys: libplist 2.2 asserts when it hands out a key holding a NUL character.
-bool checkBinary(const QByteArray &bytes, QString *error) {
-    const auto *data = reinterpret_cast<const uchar *>(bytes.constData());
-    const auto size = static_cast<quint64>(bytes.size());
-    const auto damaged = [error] {
-        return fail(error, QStringLiteral("the binary property list is damaged"));
-    };
-    if (size < 8 + 32)
-        return damaged();
-    const uchar *trailer = data + size - 32;
-    const int offsetSize = trailer[6], refSize = trailer[7];
-    const quint64 count = bigEndian(trailer + 8, 8), top = bigEndian(trailer + 16, 8);
-    const quint64 table = bigEndian(trailer + 24, 8); // the offset table; objects lie before it
-    if (offsetSize < 1 || offsetSize > 8 || refSize < 1 || refSize > 8 || top >= count ||
-        table < 8 || table >= size - 32 || count > (size - 32 - table) / quint64(offsetSize))
-        return damaged();
+    std::optional<QVariant> read(QString *error) {
+        QVariant root;
+        if (size_ >= 8 + 32) {
+            offsetSize_ = data_[size_ - 26];
+            refSize_ = data_[size_ - 25];
+            count_ = number(size_ - 24, 8);
+            table_ = number(size_ - 8, 8); // the objects lie before it
+            if (offsetSize_ >= 1 && offsetSize_ <= 8 && refSize_ >= 1 && refSize_ <= 8 &&
+                table_ >= 8 && table_ < size_ - 32 && count_ <= (size_ - 32 - table_) / offsetSize_)
+                root = object(number(size_ - 16, 8), 0);
+        }
+        if (!root.isValid())
+            fail(error, error_.value_or(QStringLiteral("the binary property list is damaged")));
+        return root.isValid() ? std::optional(root) : std::nullopt;
+    }
 
-    struct Frame {
-        quint64 next; // where the container's next reference is
-        quint64 left; // references still to follow
-        quint64 keys; // of which the first ones are a dictionary's keys
-    };
-    std::vector<Frame> stack;
-    std::unordered_set<quint64> plainKeys; // each key object is read once however often used
-    quint64 visits = 0;
-    const auto visit = [&](quint64 index, bool isKey) {
-        if (++visits > kMaxObjects)
-            return fail(error, QStringLiteral("the property list expands to too many objects"));
-        const quint64 at = bigEndian(data + table + index * quint64(offsetSize), offsetSize);
-        if (at < 8 || at >= table)
-            return damaged();
-        const int type = data[at] >> 4;
-        const bool container = type == 0xA || type == 0xC || type == 0xD; // array, set, dict
-        if (!container && !isKey)
-            return true;
-        // The length sits in the marker's low nibble, or after it as an integer object.
-        quint64 length = data[at] & 0xF, next = at + 1;
-        if (length == 0xF) {
-            if (next >= table || (data[next] >> 4) != 0x1 || (data[next] & 0xF) > 3)
-                return damaged();
-            const int width = 1 << (data[next] & 0xF);
-            if (next + 1 + quint64(width) > table)
-                return damaged();
-            length = bigEndian(data + next + 1, width);
-            next += 1 + quint64(width);
-        }
-        if (isKey) { // an ASCII or UTF-16 string without NUL
-            const quint64 unit = type == 0x6 ? 2 : 1;
-            if ((type != 0x5 && type != 0x6) || length > (table - next) / unit)
-                return damaged();
-            if (!plainKeys.insert(index).second)
-                return true;
-            for (quint64 i = 0; i < length; ++i)
-                if (data[next + i * unit] == 0 && data[next + i * unit + unit - 1] == 0)
-                    return fail(error, QStringLiteral("a dictionary key holds a NUL character"));
-            return true;
-        }
-        const quint64 perEntry = type == 0xD ? 2 : 1; // a dictionary's keys, then its values
-        if (length > (table - next) / (perEntry * quint64(refSize)))
-            return damaged();
-        if (stack.size() >= size_t(kMaxDepth))
-            return fail(error, QStringLiteral("the property list is nested too deeply"));
-        stack.push_back({next, length * perEntry, type == 0xD ? length : 0});
-        return true;
-    };
-    if (!visit(top, false))
-        return false;
-    while (!stack.empty()) {
-        Frame &frame = stack.back();
-        if (frame.left == 0) {
-            stack.pop_back();
-            continue;
-        }
-        const quint64 ref = bigEndian(data + frame.next, refSize);
-        const bool isKey = frame.keys > 0;
-        frame.next += quint64(refSize);
-        --frame.left;
-        frame.keys -= isKey ? 1 : 0;
-        if (ref >= count)
-            return damaged();
-        if (!visit(ref, isKey)) // may grow the stack: `frame` is not used after this
-            return false;
-    }
-    return true;
-}
-
-// A scalar through one of libplist's getters.
-template <typename T> T scalarOf(plist_t node, void (*get)(plist_t, T *)) {
-    T value{};
-    get(node, &value);
-    return value;
-}
-
-QVariant fromNode(plist_t node, bool *ok) {
-    switch (plist_get_node_type(node)) {
-    case PLIST_BOOLEAN:
-        return bool(scalarOf(node, plist_get_bool_val));
-    case PLIST_UINT: // the binary form keeps integers as signed 64 bits
-        return static_cast<qint64>(scalarOf(node, plist_get_uint_val));
-    case PLIST_REAL:
-        return scalarOf(node, plist_get_real_val);
-    case PLIST_UID:
-        return QVariant::fromValue(PlistUid{scalarOf(node, plist_get_uid_val)});
-    case PLIST_STRING: {
-        uint64_t length = 0;
-        const char *text = plist_get_string_ptr(node, &length);
-        return text ? QString::fromUtf8(text, static_cast<qsizetype>(length)) : QString();
-    }
-    case PLIST_DATA: {
-        uint64_t length = 0;
-        const char *bytes = plist_get_data_ptr(node, &length);
-        return QByteArray(bytes, bytes ? static_cast<qsizetype>(length) : 0);
-    }
-    case PLIST_DATE: {
-        int32_t sec = 0, usec = 0;
-        plist_get_date_val(node, &sec, &usec);
-        // libplist gives the seconds rounded toward zero and the fraction without its sign
-        // (lost for the last second before 2001, which reads as the first one after).
-        const qint64 fraction = (sec < 0 ? -1 : 1) * qint64(usec / 1000);
-        return appleEpoch().addMSecs(qint64(sec) * 1000 + fraction);
-    }
-    case PLIST_ARRAY: {
-        QVariantList list;
-        for (uint32_t i = 0; i < plist_array_get_size(node) && *ok; ++i)
-            list.append(fromNode(plist_array_get_item(node, i), ok));
-        return list;
-    }
-    case PLIST_DICT: {
-        QVariantMap map;
-        plist_dict_iter it = nullptr;
-        plist_dict_new_iter(node, &it);
-        char *key = nullptr;
-        plist_t value = nullptr;
-        for (plist_dict_next_item(node, it, &key, &value); value && *ok;
-             plist_dict_next_item(node, it, &key, &value)) {
-            map.insert(QString::fromUtf8(key), fromNode(value, ok));
-            std::free(key);
-            key = nullptr;
-        }
-        std::free(key);
-        std::free(it);
-        return map;
-    }
-    default:
-        *ok = false;
+private:
+    QVariant raise(const QString &why) {
+        error_ = error_.value_or(why);
         return {};
     }
-}
 
-// The XML form, read with Qt's stream reader (well-formedness, entity limits) straight into
-// values: libplist's XML reader takes <integer>abc</integer> for 0 and frees what it built
-// recursively, so it never sees outside XML. Recursion stops at kMaxDepth.
+    quint64 number(quint64 at, quint64 size) const {
+        quint64 value = 0;
+        for (quint64 i = 0; i < size; ++i)
+            value = (value << 8) | data_[at + i];
+        return value;
+    }
+
+    // The `size` bytes after the marker at `at` as a number (the last 8 of 16), if they fit.
+    std::optional<quint64> scalar(quint64 at, quint64 size) const {
+        if (size > table_ - at - 1)
+            return std::nullopt;
+        return number(at + 1 + size - std::min<quint64>(size, 8), std::min<quint64>(size, 8));
+    }
+
+    // Where the items of the object at `at` start and how many there are: the marker's low
+    // nibble, or an integer object after it. False when items of `unit` bytes would not fit.
+    bool items(quint64 at, quint64 unit, quint64 *start, quint64 *count) const {
+        *start = at + 1;
+        *count = data_[at] & 0xF;
+        if (*count == 0xF) { // an integer of 1 to 8 bytes
+            if (*start >= table_ || data_[*start] >> 4 != 0x1 || (data_[*start] & 0xF) > 3)
+                return false;
+            const quint64 width = quint64(1) << (data_[*start] & 0xF);
+            const auto n = scalar(*start, width);
+            if (!n)
+                return false;
+            *count = *n;
+            *start += 1 + width;
+        }
+        return *count <= (table_ - *start) / unit;
+    }
+
+    QVariant object(quint64 index, int depth) {
+        if (index >= count_)
+            return {};
+        if (++objects_ > kMaxObjects)
+            return raise(QStringLiteral("the property list expands to too many objects"));
+        if (const auto known = decoded_.constFind(index); known != decoded_.cend())
+            return *known;
+        const quint64 at = number(table_ + index * offsetSize_, offsetSize_);
+        if (at < 8 || at >= table_)
+            return {};
+        const int type = data_[at] >> 4, low = data_[at] & 0xF;
+        const auto bits = scalar(at, type == 0x8 ? low + 1 : quint64(1) << std::min(low, 4));
+        switch (type) {
+        case 0x0: // false, true
+            return low == 0x8 || low == 0x9 ? QVariant(low == 0x9) : QVariant();
+        case 0x1: // 1 to 8 bytes, or 16 of which the last 8 are kept (the signed range wraps)
+            return bits && low <= 4 ? QVariant(qint64(*bits)) : QVariant();
+        case 0x2: // a float or a double
+            if (bits && low == 2)
+                return double(std::bit_cast<float>(quint32(*bits)));
+            return bits && low == 3 ? QVariant(std::bit_cast<double>(*bits)) : QVariant();
+        case 0x3: // seconds since 2001 as a double
+            return bits && low == 3 ? date(std::bit_cast<double>(*bits)) : QVariant();
+        case 0x8: // 1 to 4 bytes, as libplist writes them
+            return bits && low <= 3 ? QVariant::fromValue(PlistUid{*bits}) : QVariant();
+        case 0x4: // data, an ASCII string, a UTF-16 string
+        case 0x5:
+        case 0x6:
+            return *decoded_.insert(index, bytes(type, at));
+        case 0xA: // an array, a set (read as an array), a dictionary
+        case 0xC:
+        case 0xD:
+            return container(type == 0xD, at, depth);
+        }
+        return {};
+    }
+
+    QVariant date(double seconds) {
+        if (!(std::abs(seconds) < 1e10) || !dateFits(std::llround(seconds * 1000))) // or NaN
+            return raise(QStringLiteral("a date is out of range"));
+        return QDateTime::fromMSecsSinceEpoch(k2001 + std::llround(seconds * 1000), Qt::UTC);
+    }
+
+    QVariant bytes(int type, quint64 at) {
+        quint64 start = 0, count = 0;
+        if (!items(at, type == 0x6 ? 2 : 1, &start, &count))
+            return {};
+        const auto *from = reinterpret_cast<const char *>(data_ + start);
+        if (type == 0x4)
+            return QByteArray(from, qsizetype(count));
+        QString text = type == 0x5 ? QString::fromUtf8(from, qsizetype(count)) // as libplist did
+                                   : QString(qsizetype(count), Qt::Uninitialized);
+        if (type == 0x6)
+            qFromBigEndian<char16_t>(from, qsizetype(count), text.data());
+        // Neither could be written again as it is: libplist would cut the string at the NUL,
+        // and a lone UTF-16 surrogate has no UTF-8 form.
+        if (text.contains(QChar(0)) || !text.isValidUtf16())
+            return raise(QStringLiteral("a string holds a NUL character or a lone surrogate"));
+        return text;
+    }
+
+    QVariant container(bool dictionary, quint64 at, int depth) {
+        quint64 start = 0, count = 0;
+        if (!items(at, (dictionary ? 2 : 1) * refSize_, &start, &count))
+            return {};
+        if (depth >= kMaxDepth)
+            return raise(QStringLiteral("the property list is nested too deeply"));
+        const auto item = [&](quint64 i) {
+            return object(number(start + i * refSize_, refSize_), depth + 1);
+        };
+        QVariantList list;
+        QVariantMap map;
+        for (quint64 i = 0; i < count; ++i) {
+            const QVariant key = dictionary ? item(i) : QVariant();
+            if (dictionary && key.typeId() != QMetaType::QString)
+                return {};
+            const QVariant value = item(dictionary ? count + i : i);
+            if (!value.isValid())
+                return {};
+            if (dictionary)
+                map.insert(key.toString(), value);
+            else
+                list.append(value);
+        }
+        return dictionary ? QVariant(map) : QVariant(list);
+    }
+
+    const uchar *data_;
+    quint64 size_, offsetSize_ = 0, refSize_ = 0, count_ = 0, table_ = 0, objects_ = 0;
+    std::optional<QString> error_; // the reason, unless the bytes are simply damaged
+    QHash<quint64, QVariant> decoded_;
+};
+
+// The XML form, read with Qt's stream reader, which checks that it is well formed and bounds
+// entity expansion. Recursion stops at kMaxDepth.
 class XmlReader {
 public:
     explicit XmlReader(const QByteArray &bytes)
@@ -278,9 +274,9 @@ private:
 
     // The value of a scalar element; invalid when its text does not fit its type.
     static QVariant scalar(const QString &name, const QString &text) {
+        const QByteArray trimmed = text.trimmed().toLatin1(); // other characters become '?'
         if (name == QLatin1String("string"))
             return text;
-        const QByteArray trimmed = text.trimmed().toLatin1(); // other characters become '?'
         if (name == QLatin1String("true") || name == QLatin1String("false"))
             return trimmed.isEmpty() ? QVariant(name == QLatin1String("true")) : QVariant();
         if (name == QLatin1String("integer"))
@@ -291,22 +287,20 @@ private:
             const auto [end, ec] = std::from_chars(begin, trimmed.constEnd(), value);
             return ec == std::errc() && end == trimmed.constEnd() ? QVariant(value) : QVariant();
         }
-        if (name == QLatin1String("date")) { // in UTC, within the binary form's 32-bit seconds
+        if (name == QLatin1String("date")) { // in UTC
             const QDateTime date = QDateTime::fromString(QString::fromLatin1(trimmed), Qt::ISODate);
-            const qint64 seconds = appleEpoch().secsTo(date);
-            return trimmed.endsWith('Z') && date.isValid() && seconds >= INT32_MIN &&
-                           seconds <= INT32_MAX
+            return trimmed.endsWith('Z') && date.isValid() &&
+                           dateFits(date.toMSecsSinceEpoch() - k2001)
                        ? QVariant(date)
                        : QVariant();
         }
-        if (name == QLatin1String("data")) {
-            QByteArray base64 = text.toLatin1();
-            base64.removeIf([](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
-            const auto decoded =
-                QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
-            return decoded ? QVariant(*decoded) : QVariant();
-        }
-        return {}; // an unknown element
+        if (name != QLatin1String("data"))
+            return {}; // an unknown element
+        QByteArray base64 = trimmed;
+        base64.removeIf([](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); });
+        const auto data =
+            QByteArray::fromBase64Encoding(base64, QByteArray::AbortOnBase64DecodingErrors);
+        return data ? QVariant(*data) : QVariant();
     }
 
     // Decimal with an optional sign, or hexadecimal after "0x". Values above the signed range
@@ -327,19 +321,28 @@ private:
     quint64 objects_ = 0;
 };
 
+// libplist takes strings as C strings: it would cut them at a NUL.
+std::optional<QByteArray> cString(const QString &text) {
+    return text.contains(QChar(0)) ? std::nullopt : std::optional(text.toUtf8());
+}
+
 Node toNode(const QVariant &value, QString *error) {
-    const auto unsupported = [&]() {
-        fail(error, QStringLiteral("a value of type %1 has no property-list form")
-                        .arg(QString::fromLatin1(value.metaType().name() ? value.metaType().name()
-                                                                         : "(none)")));
+    const auto refuse = [&](const QString &what) {
+        fail(error, QStringLiteral("%1 has no property-list form").arg(what));
         return Node();
+    };
+    const auto unsupported = [&] {
+        const char *type = value.metaType().name();
+        return refuse(QStringLiteral("a value of type %1").arg(type ? type : "(none)"));
     };
     constexpr int integers[] = {QMetaType::Char,     QMetaType::SChar,    QMetaType::UChar,
                                 QMetaType::Short,    QMetaType::UShort,   QMetaType::Int,
                                 QMetaType::UInt,     QMetaType::Long,     QMetaType::ULong,
                                 QMetaType::LongLong, QMetaType::ULongLong};
-    if (value.metaType() == QMetaType::fromType<PlistUid>())
-        return Node(plist_new_uid(value.value<PlistUid>().value));
+    if (value.metaType() == QMetaType::fromType<PlistUid>()) { // libplist writes 32 bits of it
+        const quint64 uid = value.value<PlistUid>().value;
+        return uid <= UINT32_MAX ? Node(plist_new_uid(uid)) : unsupported();
+    }
     if (std::ranges::find(integers, value.typeId()) != std::end(integers)) // unsigned ones wrap
         return Node(plist_new_uint(static_cast<uint64_t>(value.toLongLong())));
     switch (value.typeId()) {
@@ -348,20 +351,19 @@ Node toNode(const QVariant &value, QString *error) {
     case QMetaType::Float:
     case QMetaType::Double:
         return Node(plist_new_real(value.toDouble()));
-    case QMetaType::QString:
-        return Node(plist_new_string(value.toString().toUtf8().constData()));
+    case QMetaType::QString: {
+        const auto text = cString(value.toString());
+        return text ? Node(plist_new_string(text->constData()))
+                    : refuse(QStringLiteral("a string holding a NUL character"));
+    }
     case QMetaType::QByteArray: {
         const QByteArray bytes = value.toByteArray();
         return Node(plist_new_data(bytes.constData(), static_cast<uint64_t>(bytes.size())));
     }
-    case QMetaType::QDateTime: {
-        // Split toward zero, both parts with the date's sign, as libplist splits what it reads.
-        const qint64 ms = appleEpoch().msecsTo(value.toDateTime());
-        const qint64 sec = ms / 1000;
-        if (sec < INT32_MIN || sec > INT32_MAX)
-            return unsupported();
-        return Node(
-            plist_new_date(static_cast<int32_t>(sec), static_cast<int32_t>(ms % 1000) * 1000));
+    case QMetaType::QDateTime: { // both parts with the date's sign
+        const qint64 ms = value.toDateTime().toMSecsSinceEpoch() - k2001;
+        return dateFits(ms) ? Node(plist_new_date(int32_t(ms / 1000), int32_t(ms % 1000) * 1000))
+                            : unsupported();
     }
     case QMetaType::QStringList:
     case QMetaType::QVariantList: {
@@ -379,26 +381,18 @@ Node toNode(const QVariant &value, QString *error) {
         Node dict(plist_new_dict());
         const QVariantMap map = value.toMap();
         for (auto it = map.cbegin(); it != map.cend(); ++it) {
-            Node child = toNode(it.value(), error);
+            const auto key = cString(it.key());
+            Node child = key ? toNode(it.value(), error)
+                             : refuse(QStringLiteral("a dictionary key holding a NUL character"));
             if (!child)
                 return {};
-            plist_dict_set_item(dict.get(), it.key().toUtf8().constData(), child.release());
+            plist_dict_set_item(dict.get(), key->constData(), child.release());
         }
         return dict;
     }
     default:
         return unsupported();
     }
-}
-
-std::optional<QVariant> valueOf(plist_t node, QString *error) {
-    bool ok = true;
-    QVariant value = fromNode(node, &ok);
-    if (!ok) {
-        fail(error, QStringLiteral("the property list holds an object of unknown type"));
-        return std::nullopt;
-    }
-    return value;
 }
 
 } // namespace
@@ -411,39 +405,29 @@ std::optional<QVariant> fromData(const QByteArray &bytes, QString *error) {
                                     : QStringLiteral("the property list is too large"));
         return std::nullopt;
     }
-    if (!bytes.startsWith("bplist00"))
-        return XmlReader(bytes).read(error);
-    if (!checkBinary(bytes, error))
-        return std::nullopt;
-    plist_t root = nullptr;
-    plist_from_bin(bytes.constData(), static_cast<uint32_t>(bytes.size()), &root);
-    if (!root) {
-        fail(error, QStringLiteral("not a property list"));
-        return std::nullopt;
-    }
-    const Node owner(root);
-    return valueOf(root, error);
+    return bytes.startsWith("bplist00") ? BinaryReader(bytes).read(error)
+                                        : XmlReader(bytes).read(error);
 }
 
 std::optional<QByteArray> binaryData(const QVariant &value, QString *error) {
     const Node node = toNode(value, error);
-    if (!node)
-        return std::nullopt;
     char *bytes = nullptr;
     uint32_t length = 0;
-    plist_to_bin(node.get(), &bytes, &length);
-    if (!bytes) {
+    if (node)
+        plist_to_bin(node.get(), &bytes, &length);
+    if (node && !bytes)
         fail(error, QStringLiteral("the property list could not be written"));
+    if (!bytes)
         return std::nullopt;
-    }
-    QByteArray out(bytes, static_cast<qsizetype>(length));
+    const QByteArray out(bytes, qsizetype(length));
     plist_to_bin_free(bytes);
     return out;
 }
 
+// Written and read again, so that nothing is accepted that would not read back the same.
 std::optional<QVariant> normalized(const QVariant &value, QString *error) {
-    const Node node = toNode(value, error);
-    return node ? valueOf(node.get(), error) : std::nullopt;
+    const auto bytes = binaryData(value, error);
+    return bytes ? fromData(*bytes, error) : std::nullopt;
 }
 
 } // namespace PropertyList

@@ -14,15 +14,16 @@ struct PlistUid {
 };
 Q_DECLARE_METATYPE(PlistUid)
 
-// Property lists as QVariants, over libplist. The one place that knows libplist.
+// Property lists as QVariants, read by Quillmere's own readers and written by libplist. The one
+// place that knows libplist.
 // Values read back as: bool, qint64 (every integer; unsigned values above the signed range wrap),
 // double, QString, QByteArray (data), QDateTime (UTC), QVariantList (array), QVariantMap
 // (dictionary) and PlistUid. Writing also accepts the other integer types and QStringList.
 // Does not interpret keyed archives (KeyedArchive does) and does no file I/O.
 namespace PropertyList {
-// Parses a binary or XML property list. Outside bytes are checked before libplist sees them:
-// anything malformed, nested too deeply or expanding to too many objects gives nullopt, with
-// the reason in `error`.
+// Parses a binary or XML property list. Anything malformed, nested too deeply, expanding to too
+// many objects or holding what could not be written back (a string with NUL) gives nullopt,
+// with the reason in `error`.
 std::optional<QVariant> fromData(const QByteArray &bytes, QString *error = nullptr);
 
 // The binary form. nullopt when the value holds something a property list cannot (`error` says
