@@ -13,7 +13,6 @@
 
 #include <QTableView>
 #include <memory>
-#include <numeric>
 #include <semaphore>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -259,11 +258,8 @@ private slots:
     void fileEndsWithTheLastList() {
         for (int i = 0; i < 35; ++i) {
             add(item(QString("item %1").arg(i)));
-            if (i == 29) {
-                Rows first(10);
-                std::iota(first.begin(), first.end(), 0);
-                remove(first);
-            }
+            if (i == 29)
+                remove({0, 1, 2, 3, 4, 5, 6, 7, 8, 9});
         }
         const QList<ExceptionEntry> last = list->model().exceptionsTableData();
         list->applicationWillTerminate();
