@@ -81,10 +81,10 @@ int main(int argc, char **argv) {
         setLogSink([](const QString &) {});
         Alerts::setPresenterForTesting([](const Alert &) { return Alerts::FirstButtonReturn; });
         UserDefaults defaults(UserDefaults::standardFilePath());
-        Cleaner cleaner(defaults,
-                        {.destinationText = &StandardFolders::documents, .thresholdText = [] {
-                             return QString();
-                         }});
+        Cleaner cleaner(defaults, {[] { return StandardFolders::documents(); },
+                                   [] {
+                                       return QString();
+                                   }});
         cleaner.cleanDesktopItems(CleanTrigger::Button);
         cleaner.waitForIdle();
         return 0;
