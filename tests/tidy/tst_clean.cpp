@@ -186,19 +186,11 @@ private slots:
         QVERIFY(ItemFilter(*defaults).cleanableItemsInFolder(home->desktop() + "/none").isEmpty());
     }
 
-    void monthFolderName_data() {
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("name");
-        QTest::newRow("fr_FR, lower-case month raised") << QLocale("fr_FR") << "Décembre 2026";
-        QTest::newRow("ru_RU, the month as a date names it") << QLocale("ru_RU") << "Декабря 2026";
-    }
-    void monthFolderName() {
-        QFETCH(QLocale, locale);
-        QFETCH(QString, name);
-        QCOMPARE(::monthFolderName(QDate(2026, 12, 5), locale), name);
-    }
-
-    void capitalizedString() { // each word, white space kept; title case; outside the BMP
+    // Lower-case months raised, the month as a date names it; each word, white space kept, title
+    // case, outside the BMP.
+    void monthFolderNames() {
+        QCOMPARE(::monthFolderName(QDate(2026, 12, 5), QLocale("fr_FR")), "Décembre 2026");
+        QCOMPARE(::monthFolderName(QDate(2026, 12, 5), QLocale("ru_RU")), "Декабря 2026");
         QCOMPARE(::capitalizedString(" hello\twORLD  2026x \u01c6emal \U00010428\U00010428"),
                  " Hello\tWorld  2026x \u01c5emal \U00010400\U00010428");
     }
@@ -210,15 +202,14 @@ private slots:
         QTest::addColumn<QString>("desktopDir");  // "~" is the temporary folder; HOME is ~/h
         QTest::addColumn<QString>("destination"); // below ~
         QTest::addColumn<QString>("named");       // what the sentence says
-        QTest::newRow("home") << "~/Desktop/ToSub/.."
-                              << "Documents"
-                              << "is ~/h, your home folder.";
-        QTest::newRow("above the home") << "$HOME/.."
-                                        << "Documents"
-                                        << "is ~, a folder that holds";
-        QTest::newRow("holds the destination") << "~/Desktop"
-                                               << "DesktopLink/Archive"
-                                               << "~/Desktop/Archive lies inside ~/Desktop,";
+        const auto row = [](const char *name, const char *desktop, const char *destination,
+                            const char *named) {
+            QTest::newRow(name) << QString(desktop) << QString(destination) << QString(named);
+        };
+        row("home", "~/Desktop/ToSub/..", "Documents", "is ~/h, your home folder.");
+        row("above the home", "$HOME/..", "Documents", "is ~, a folder that holds");
+        row("holds the destination", "~/Desktop", "DesktopLink/Archive",
+            "~/Desktop/Archive lies inside ~/Desktop,");
     }
     void refusesAnUnsafeDesktop() {
         QFETCH(QString, desktopDir);
@@ -354,7 +345,7 @@ private slots:
         defaults->setBool(true, SettingsKeys::AutoClean);
         int ticks = 0;
         QTimer timer;
-        QObject::connect(&timer, &QTimer::timeout, [&ticks] { ++ticks; });
+        timer.callOnTimeout([&ticks] { ++ticks; });
         timer.start(1);
         QList<std::pair<CleanTrigger, std::optional<quint64>>> ended;
         int ticksAtFirstEnd = -1;
@@ -370,8 +361,7 @@ private slots:
         QVERIFY(ended.isEmpty() && cleaner.hasRun(CleanTrigger::Automatic));
         cleaner.waitForIdle();
         QVERIFY(ticksAtFirstEnd > 0);
-        using Ended = decltype(ended);
-        QCOMPARE(ended, (Ended{{CleanTrigger::Button, 0}, {CleanTrigger::Automatic, 0}}));
+        QCOMPARE(ended, decltype(ended)({{CleanTrigger::Button, 0}, {CleanTrigger::Automatic, 0}}));
         QCOMPARE(entries(monthFolder()).size(), count);
     }
 };

@@ -201,10 +201,9 @@ private slots:
         watcher_->setAlwaysPostNotifications(true);
         TestHome::writeFile(desktop() + "/a", "1");
         watcher_->addPath(desktop() + "/a");
-        if (byDelegate)
-            onCall_ = [this] {
-                watcher_.reset();
-            };
+        onCall_ = [this, byDelegate] {
+            byDelegate ? watcher_.reset() : void();
+        };
         QFile grown(desktop() + "/a");
         QVERIFY(grown.open(QIODevice::Append) && grown.write("23") == 2);
         grown.close();
