@@ -5,10 +5,7 @@
 #include "Bundle.h"
 #include "MonthFolder.h"
 #include "ProgramFixture.h"
-#include "TestHome.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -17,20 +14,16 @@ class TestAutoClean : public QObject {
     Q_OBJECT
 private slots:
     void init() {
-        home = std::make_unique<TestHome>();
-        reports = std::make_unique<Reports>();
-        defaults = std::make_unique<UserDefaults>(home->settingsFile());
+        s.emplace();
         // Not a first start, so no greeting.
-        defaults->setObject(QVariantList{Bundle::version()}, SettingsKeys::prevStartupVersions);
-        defaults->setObject(home->documents(), SettingsKeys::CleanPath);
-        defaults->setBool(true, SettingsKeys::AutoClean);
-        monthFolder = home->documents() + "/Quillmere/" + monthFolderName();
+        s->defaults.setObject(QVariantList{Bundle::version()}, SettingsKeys::prevStartupVersions);
+        s->defaults.setObject(s->home.documents(), SettingsKeys::CleanPath);
+        s->defaults.setBool(true, SettingsKeys::AutoClean);
+        monthFolder = s->home.documents() + "/Quillmere/" + monthFolderName();
     }
     void cleanup() {
         program.reset();
-        defaults.reset();
-        reports.reset();
-        home.reset();
+        s.reset();
     }
 
     // Up to the threshold, or with the automatic clean off, a change only raises the level. One
@@ -46,29 +39,29 @@ private slots:
     void theLevelRisesUntilAClean() {
         QFETCH(bool, autoClean);
         QFETCH(QString, threshold);
-        defaults->setBool(autoClean, SettingsKeys::AutoClean);
-        defaults->setObject(threshold, SettingsKeys::AutoCleanThreshold);
+        s->defaults.setBool(autoClean, SettingsKeys::AutoClean);
+        s->defaults.setObject(threshold, SettingsKeys::AutoCleanThreshold);
         start();
         put(0, 25);
         QTRY_COMPARE(program->ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is recommended."));
-        QCOMPARE(entries(home->desktop()).size(), 25);
+        QCOMPARE(entries(s->home.desktop()).size(), 25);
         QCOMPARE(entries(monthFolder).size(), 0);
         QString to = monthFolder;
         if (autoClean) {
             put(25, 26);
         } else {
-            QVERIFY(QDir(home->path()).mkdir("Elsewhere"));
-            program->ui.cleanFolderPath->setText(home->path() + "/Elsewhere");
-            to = home->path() + "/Elsewhere/Quillmere/" + monthFolderName();
+            QVERIFY(QDir(s->home.path()).mkdir("Elsewhere"));
+            program->ui.cleanFolderPath->setText(s->home.path() + "/Elsewhere");
+            to = s->home.path() + "/Elsewhere/Quillmere/" + monthFolderName();
             program->delegate->cleanDesktop();
         }
         QTRY_COMPARE_WITH_TIMEOUT(entries(to).size(), autoClean ? 26 : 25, 10000);
-        QTRY_COMPARE(entries(home->desktop()).size(), 0);
+        QTRY_COMPARE(entries(s->home.desktop()).size(), 0);
         QTRY_COMPARE(program->ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is optional."));
-        QCOMPARE(QFileInfo::exists(home->documents() + "/Quillmere"), autoClean);
-        QVERIFY(reports->alerts.isEmpty()); // the notices are the end-to-end tests'
+        QCOMPARE(QFileInfo::exists(s->home.documents() + "/Quillmere"), autoClean);
+        QVERIFY(s->reports.alerts.isEmpty()); // the notices are the end-to-end tests'
     }
 
     // However the Desktop folder is replaced, the next file dropped on it is cleaned.
@@ -88,22 +81,22 @@ private slots:
         QFETCH(QString, newDesktop);
         QFETCH(QString, logged);
         start();
-        const QString desktop = home->desktop(), target = home->path() + "/" + newDesktop;
+        const QString desktop = s->home.desktop(), target = s->home.path() + "/" + newDesktop;
         if (change == "remake") {
             QVERIFY(QDir(desktop).removeRecursively());
-            QTRY_VERIFY(!reports->logged("is gone: watching " + home->path()).isEmpty());
+            QTRY_VERIFY(!s->reports.logged("is gone: watching " + s->home.path()).isEmpty());
             QVERIFY(QDir().mkdir(desktop));
         } else if (change == "user-dirs") {
             QVERIFY(QDir().mkdir(target));
-            home->setDesktopDir("$HOME/" + newDesktop);
+            s->home.setDesktopDir("$HOME/" + newDesktop);
         } else {
-            QVERIFY(QDir().rename(desktop, home->path() + "/Old Desktop"));
+            QVERIFY(QDir().rename(desktop, s->home.path() + "/Old Desktop"));
             if (change == "link")
                 QVERIFY(QDir().mkdir(target) && QFile::link(target, desktop));
             else
                 QVERIFY(QDir().mkdir(desktop));
         }
-        QTRY_VERIFY(!reports->logged(logged).isEmpty());
+        QTRY_VERIFY(!s->reports.logged(logged).isEmpty());
         TestHome::writeFile(target + "/dropped");
         QTRY_COMPARE(entries(monthFolder), QStringList{"dropped"});
         QVERIFY(entries(target).isEmpty());
@@ -111,51 +104,45 @@ private slots:
 
     // Each change tells of it again, by a notice, never by an alert, and creates nothing.
     void aMissingDestinationIsReportedOnEveryChange() {
-        defaults->setObject(home->path() + "/gone", SettingsKeys::CleanPath);
+        s->defaults.setObject(s->home.path() + "/gone", SettingsKeys::CleanPath);
         start();
         const auto told = [this] {
-            return reports->notices.filter("The folder does not exists|").size();
+            return s->reports.notices.filter("The folder does not exists: ").size();
         };
-        TestHome::writeFile(home->desktop() + "/a");
+        TestHome::writeFile(s->home.desktop() + "/a");
         QTRY_VERIFY(told() >= 1);
-        TestHome::writeFile(home->desktop() + "/b");
+        TestHome::writeFile(s->home.desktop() + "/b");
         QTRY_VERIFY(told() >= 2);
-        QVERIFY(reports->alerts.isEmpty());
-        QVERIFY(!QFileInfo::exists(home->path() + "/gone"));
+        QVERIFY(s->reports.alerts.isEmpty());
+        QVERIFY(!QFileInfo::exists(s->home.path() + "/gone"));
     }
 
     // Restored while the threshold is below their number, they go back to this month's folder.
     void restoredItemsAreCleanedStraightBack() {
-        const QString earlier = home->documents() + "/Quillmere/Earlier";
+        const QString earlier = s->home.documents() + "/Quillmere/Earlier";
         for (int i = 0; i < 12; ++i)
             TestHome::writeFile(earlier + QStringLiteral("/old %1").arg(i), "old");
-        defaults->setObject(QStringLiteral("3"), SettingsKeys::AutoCleanThreshold);
-        AnsweringPanel panel;
-        panel.path = earlier;
-        program = std::make_unique<Program>(*defaults, &panel);
+        s->defaults.setObject(QStringLiteral("3"), SettingsKeys::AutoCleanThreshold);
+        TestPanel panel;
+        panel.answer = {OpenPanel::OKButton, earlier};
+        program = std::make_unique<Program>(s->defaults, &panel);
         program->delegate->restoreFiles();
         QTRY_COMPARE(entries(earlier).size(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(entries(monthFolder).size(), 12, 10000);
-        QTRY_COMPARE(entries(home->desktop()).size(), 0);
+        QTRY_COMPARE(entries(s->home.desktop()).size(), 0);
     }
 
 private:
     void start() {
-        program = std::make_unique<Program>(*defaults);
+        program = std::make_unique<Program>(s->defaults);
         QCoreApplication::processEvents();
     }
     void put(int from, int to) { // items "item FROM" up to, not including, "item TO"
         for (int i = from; i < to; ++i)
-            TestHome::writeFile(home->desktop() + QStringLiteral("/item %1").arg(i), "x");
-    }
-    static QStringList entries(const QString &folder) {
-        return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
-                                      QDir::NoDotAndDotDot);
+            TestHome::writeFile(s->home.desktop() + QStringLiteral("/item %1").arg(i), "x");
     }
 
-    std::unique_ptr<TestHome> home;
-    std::unique_ptr<Reports> reports;
-    std::unique_ptr<UserDefaults> defaults;
+    std::optional<Sandbox> s;
     std::unique_ptr<Program> program;
     QString monthFolder;
 };

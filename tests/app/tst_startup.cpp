@@ -7,36 +7,26 @@
 #include "ProgramFixture.h"
 #include "StartupVersions.h"
 #include "SystemGeneration.h"
-#include "TestHome.h"
 
-#include <QDir>
-#include <QFile>
 #include <QtTest>
 
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void init() {
-        home = std::make_unique<TestHome>();
-        reports = std::make_unique<Reports>();
-    }
-    void cleanup() {
-        reports.reset();
-        home.reset();
-    }
+    void init() { s.emplace(); }
+    void cleanup() { s.reset(); }
 
     // Even in a home without its Desktop and Documents folders, which it leaves alone.
     void firstStartGreetsAndSettlesTheDestination() {
-        QDir(home->desktop()).removeRecursively();
-        QDir(home->documents()).removeRecursively();
+        QDir(s->home.desktop()).removeRecursively();
+        QDir(s->home.documents()).removeRecursively();
         {
-            UserDefaults defaults(home->settingsFile());
-            Program program(defaults);
-            QCOMPARE(program.ui.cleanFolderPath->text(), home->documents());
-            QCOMPARE(reports->alerts.size(), 1);
-            QCOMPARE(reports->alerts[0].title, QStringLiteral("How to use Quillmere"));
-            for (const QString &folder : {home->documents(), home->desktop()})
-                QVERIFY(!reports->logged(" folder " + folder + " does not exist").isEmpty());
+            Program program(s->defaults);
+            QCOMPARE(program.ui.cleanFolderPath->text(), s->home.documents());
+            QCOMPARE(s->reports.alerts.size(), 1);
+            QVERIFY(s->reports.alerts[0].startsWith("How to use Quillmere: "));
+            for (const QString &folder : {s->home.documents(), s->home.desktop()})
+                QVERIFY(!s->reports.logged(" folder " + folder + " does not exist").isEmpty());
             QCOMPARE(program.ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is optional."));
             // Absent Booleans read NO: window mode, recorder off.
@@ -45,44 +35,43 @@ private slots:
             QVERIFY(!program.ui.shortcutView->isEnabled());
             QVERIFY(!program.window.hasMenuBarIcon());
             // The help shows the greeting again, and its dismissal writes the settings.
-            QFile::remove(home->settingsFile());
+            QFile::remove(s->home.settingsFile());
             program.ui.helpButton->click();
-            QCOMPARE(reports->alerts.size(), 2);
-            QCOMPARE(reports->alerts[1].title, reports->alerts[0].title);
-            QTRY_VERIFY(QFile::exists(home->settingsFile()));
+            QCOMPARE(s->reports.alerts.size(), 2);
+            QCOMPARE(s->reports.alerts[1], s->reports.alerts[0]);
+            QTRY_VERIFY(QFile::exists(s->home.settingsFile()));
         }
-        QVERIFY(!QFileInfo::exists(home->desktop()) && !QFileInfo::exists(home->documents()));
+        QVERIFY(!QFileInfo::exists(s->home.desktop()) && !QFileInfo::exists(s->home.documents()));
         // What start-up left in the real file.
-        UserDefaults reread(home->settingsFile());
-        QCOMPARE(reread.stringForKey(SettingsKeys::CleanPath), home->documents());
+        UserDefaults reread(s->home.settingsFile());
+        QCOMPARE(reread.stringForKey(SettingsKeys::CleanPath), s->home.documents());
         QCOMPARE(reread.arrayForKey(SettingsKeys::prevStartupVersions),
                  QVariantList{Bundle::version()});
     }
 
     void newVersionsAreAppendedInOrder() {
-        UserDefaults defaults(home->settingsFile());
         // A list of the wrong type starts over.
-        defaults.setObject(QStringLiteral("0.9"), SettingsKeys::prevStartupVersions);
-        QCOMPARE(StartupVersions::recordStart(defaults, "1.0"), StartupVersions::Start::FirstEver);
-        defaults.setObject(QStringLiteral("note"), SettingsKeys::annotationKey);
-        defaults.setObject(qint64(1), SettingsKeys::remove);
-        QCOMPARE(StartupVersions::recordStart(defaults, "2.0"),
+        s->defaults.setObject(QStringLiteral("0.9"), SettingsKeys::prevStartupVersions);
+        QCOMPARE(StartupVersions::recordStart(s->defaults, "1.0"),
+                 StartupVersions::Start::FirstEver);
+        s->defaults.setObject(QStringLiteral("note"), SettingsKeys::annotationKey);
+        s->defaults.setObject(qint64(1), SettingsKeys::remove);
+        QCOMPARE(StartupVersions::recordStart(s->defaults, "2.0"),
                  StartupVersions::Start::FirstOfThisVersion);
-        QCOMPARE(StartupVersions::recordStart(defaults, "2.0"),
+        QCOMPARE(StartupVersions::recordStart(s->defaults, "2.0"),
                  StartupVersions::Start::KnownVersion);
-        QCOMPARE(defaults.arrayForKey(SettingsKeys::prevStartupVersions),
+        QCOMPARE(s->defaults.arrayForKey(SettingsKeys::prevStartupVersions),
                  (QVariantList{"1.0", "2.0"}));
-        QVERIFY(!defaults.objectForKey(SettingsKeys::annotationKey).isValid());
-        QVERIFY(!defaults.objectForKey(SettingsKeys::remove).isValid());
+        QVERIFY(!s->defaults.objectForKey(SettingsKeys::annotationKey).isValid());
+        QVERIFY(!s->defaults.objectForKey(SettingsKeys::remove).isValid());
     }
 
     void storedSettingsShowInTheWindow() {
-        UserDefaults defaults(home->settingsFile());
-        defaults.setObject(QStringLiteral("/srv/archive"), SettingsKeys::CleanPath);
-        defaults.setBool(true, SettingsKeys::AutoClean);
-        defaults.setBool(true, SettingsKeys::CleanShortcutEnabled);
-        defaults.setObject(QStringLiteral("12abc"), SettingsKeys::AutoCleanThreshold);
-        Program program(defaults);
+        s->defaults.setObject(QStringLiteral("/srv/archive"), SettingsKeys::CleanPath);
+        s->defaults.setBool(true, SettingsKeys::AutoClean);
+        s->defaults.setBool(true, SettingsKeys::CleanShortcutEnabled);
+        s->defaults.setObject(QStringLiteral("12abc"), SettingsKeys::AutoCleanThreshold);
+        Program program(s->defaults);
         QCOMPARE(program.ui.cleanFolderPath->text(), QStringLiteral("/srv/archive"));
         QVERIFY(program.ui.AutoCleanCheckBox->isChecked());
         QCOMPARE(program.ui.AutoCleanTextBox->text(), QStringLiteral("12abc"));
@@ -90,13 +79,14 @@ private slots:
 
         // The controls write what the user changes; the recorder follows the shortcut setting.
         program.ui.AutoCleanCheckBox->setChecked(false);
-        QCOMPARE(defaults.boolForKey(SettingsKeys::AutoClean), false);
+        QCOMPARE(s->defaults.boolForKey(SettingsKeys::AutoClean), false);
         QTest::keyClicks(program.ui.AutoCleanTextBox, "7");
-        QCOMPARE(defaults.stringForKey(SettingsKeys::AutoCleanThreshold), QStringLiteral("12abc7"));
+        QCOMPARE(s->defaults.stringForKey(SettingsKeys::AutoCleanThreshold),
+                 QStringLiteral("12abc7"));
         program.delegate->setShortcutEnabled(false);
         QVERIFY(!program.ui.shortcutView->isEnabled());
         QVERIFY(!program.ui.shortcutEnabledCheckBox->isChecked());
-        QCOMPARE(defaults.boolForKey(SettingsKeys::CleanShortcutEnabled), false);
+        QCOMPARE(s->defaults.boolForKey(SettingsKeys::CleanShortcutEnabled), false);
     }
 
     // A cancelled chooser stores nothing, whatever path it holds.
@@ -107,17 +97,16 @@ private slots:
     }
     void choosingADestinationStoresIt() {
         QFETCH(int, result);
-        UserDefaults defaults(home->settingsFile());
-        AnsweringPanel panel;
-        panel.result = result;
-        panel.path = QStringLiteral("/srv/Data/Archive");
-        Program program(defaults, &panel);
-        const QString now = result == OpenPanel::OKButton ? panel.path : home->documents();
+        TestPanel panel;
+        panel.answer = {result, "/srv/Data/Archive"};
+        Program program(s->defaults, &panel);
+        const QString now =
+            result == OpenPanel::OKButton ? panel.answer->second : s->home.documents();
         program.ui.chooseFolderButton->click();
         QTRY_COMPARE(panel.shown, 1);
         QVERIFY(panel.options.canChooseDirectories && !panel.options.canChooseFiles);
         QCOMPARE(program.ui.cleanFolderPath->text(), now);
-        QCOMPARE(UserDefaults(home->settingsFile()).stringForKey(SettingsKeys::CleanPath), now);
+        QCOMPARE(UserDefaults(s->home.settingsFile()).stringForKey(SettingsKeys::CleanPath), now);
     }
 
     // Each toolkit generation, at the top of its range, names its own images, and every image
@@ -135,8 +124,7 @@ private slots:
     }
 
 private:
-    std::unique_ptr<TestHome> home;
-    std::unique_ptr<Reports> reports;
+    std::optional<Sandbox> s;
 };
 
 QTEST_MAIN(TestStartup)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QDir>
 #include <QString>
 #include <QTemporaryDir>
 
@@ -30,3 +31,14 @@ private:
     QTemporaryDir dir_;
     QList<QPair<QByteArray, QByteArray>> saved_;
 };
+
+// Every entry of `folder`, hidden ones included, by name.
+inline QStringList entries(const QString &folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+inline QByteArray content(const QString &path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("missing");
+}

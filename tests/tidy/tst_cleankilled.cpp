@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A clean of 10,000 items killed with SIGKILL at random moments: every item stays exactly once.
-#include "Alerts.h"
 #include "Cleaner.h"
 #include "FileManager.h"
-#include "Log.h"
 #include "MonthFolder.h"
+#include "StandIns.h"
 #include "StandardFolders.h"
 #include "TestHome.h"
 #include "UserDefaults.h"
@@ -78,8 +77,7 @@ private slots:
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     if (argc == 2 && qstrcmp(argv[1], "--clean-child") == 0) { // one Clean-button run
-        setLogSink([](const QString &) {});
-        Alerts::setPresenterForTesting([](const Alert &) { return Alerts::FirstButtonReturn; });
+        Reports reports;                                       // kept, not shown
         UserDefaults defaults(UserDefaults::standardFilePath());
         Cleaner cleaner(defaults, {[] { return StandardFolders::documents(); },
                                    [] {

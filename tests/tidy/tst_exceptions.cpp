@@ -6,8 +6,8 @@
 #include "ItemFilter.h"
 #include "KeyedArchive.h"
 #include "PropertyList.h"
+#include "StandIns.h"
 #include "TestHome.h"
-#include "TidyTestSupport.h"
 #include "UserDefaults.h"
 
 #include <QTableView>
@@ -24,7 +24,7 @@ class TestExceptions : public QObject {
 
     std::unique_ptr<TestHome> home;
     std::unique_ptr<UserDefaults> defaults;
-    FakeOpenPanel panel;
+    TestPanel panel;
     QTableView table;
     std::unique_ptr<ExceptionsList> list;
 
