@@ -1,11 +1,8 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: GPL-3.0-or-later
-"""Keyed archives written outside Quillmere: by Python's plistlib, in NSKeyedArchiver's structure,
-and byte by byte where they must hold what no writer produces.
+"""Keyed archives written by plistlib (byte by byte where no writer would produce them).
 
-  archive_fixtures.py write DIR   writes DIR/NAME.plist; malformed ones are named malformed-*.plist
-  archive_fixtures.py dump FILE   prints an archive as JSON, UIDs as {"$uid": n}, data as
-                                  {"$data": "hex"}
+Usage: archive_fixtures.py write DIR (DIR/NAME.plist) | dump FILE (JSON, UIDs as {"$uid": n})
 """
 import json
 import plistlib

@@ -6,12 +6,6 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-namespace {
-ArchivedObject shortcut(qint64 keyCode, qint64 flags) {
-    return {"Shortcut", {"Shortcut", "NSObject"}, {{"KeyCode", keyCode}, {"ModifierFlags", flags}}};
-}
-} // namespace
-
 class TestKeyedArchive : public QObject {
     Q_OBJECT
     QTemporaryDir fixtures_;
@@ -43,18 +37,14 @@ private slots:
         same("data", QByteArray("\0\x01\xff", 3));
         same("nested dictionary", QVariantMap{{"a", QVariantList{"b", QVariantMap{{"c", false}}}},
                                               {"d", QVariantMap()}});
-        same("shortcut without key", QVariant::fromValue(shortcut(-1, 0)));
         QTest::newRow("int") << QVariant(42) << QVariant(qint64(42));
-        QTest::newRow("string list")
-            << QVariant(QStringList{"a.txt", "a.txt"}) << QVariant(QVariantList{"a.txt", "a.txt"});
     }
     void roundTrip() {
         QFETCH(QVariant, value);
         QFETCH(QVariant, expected);
         const auto decoded =
             KeyedArchive::unarchiveObjectWithData(KeyedArchive::archivedDataWithRootObject(value));
-        QVERIFY(decoded);
-        QCOMPARE(*decoded, expected);
+        QCOMPARE(decoded, std::optional(expected));
         QCOMPARE(decoded->metaType(), expected.metaType());
     }
 
@@ -73,7 +63,10 @@ private slots:
             << QVariant(QVariantList{qint64(-1), qint64(1) << 40, "Notes", QByteArray("abc"),
                                      QVariant()});
         QTest::newRow("XML shortcut")
-            << "xml_shortcut" << QVariant::fromValue(shortcut(122, 0x100000));
+            << "xml_shortcut"
+            << QVariant::fromValue(ArchivedObject{"Shortcut",
+                                                  {"Shortcut", "NSObject"},
+                                                  {{"KeyCode", 122}, {"ModifierFlags", 0x100000}}});
     }
     void readsArchivesWrittenElsewhere() {
         QFETCH(QString, fixture);

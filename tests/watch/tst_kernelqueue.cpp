@@ -61,11 +61,9 @@ private slots:
         row("folder: file created", ".", "touch new", NOTE_WRITE);
         row("folder: folder removed", ".", "rmdir sub", NOTE_WRITE | NOTE_LINK);
         row("folder: an entry's mode", ".", "chmod 700 a", 0);
-        row("folder: own mode", ".", "chmod 700 .", NOTE_ATTRIB);
         // Emptied, then gone: its open descriptor hides the deletion from its own watch.
         row("folder: deleted", ".", "rm a && rmdir sub ../Desktop",
             NOTE_WRITE | NOTE_LINK | NOTE_DELETE);
-        row("folder: moved", ".", "mv ../Desktop ../Moved", NOTE_RENAME);
         row("folder: mode only, file created", ".", "touch new", 0, NOTE_ATTRIB);
         row("file: grown", "a", "printf xy >> a", NOTE_WRITE | NOTE_EXTEND);
         row("file: written in place", "a", "printf xy 1<> a", NOTE_WRITE);
@@ -83,8 +81,7 @@ private slots:
         TestHome::writeFile(home.desktop() + "/a", "12345");
         QVERIFY(QDir(home.desktop()).mkdir("sub"));
         const auto queue = KernelQueue::create();
-        QVERIFY(queue);
-        const int fd = watch(*queue, home.desktop() + "/" + watched, subscribed);
+        const int fd = queue ? watch(*queue, home.desktop() + "/" + watched, subscribed) : -1;
         QVERIFY(fd >= 0);
         KernelEvent events[2];
         QCOMPARE(waitFor(*queue, events, 0ms), 0);
