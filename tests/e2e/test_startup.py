@@ -1,6 +1,5 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """The built program's first and second start under a real X server."""
-import os
 import unittest
 
 from quillmere_e2e import ProgramTestCase
@@ -28,18 +27,6 @@ class StartupTest(ProgramTestCase):
         self.assertFalse(self.desk.window("^How to use Quillmere$"))
         self.assertEqual(self.settings()["prevStartupVersions"], settings["prevStartupVersions"])
         self.assertNotIn("Starting up for first time", self.program_log())
-
-    def test_corrupt_settings_are_kept_aside_and_the_program_starts(self):
-        os.makedirs(self.path(".config", "Quillmere"), exist_ok=True)
-        with open(self.settings_file, "wb") as f:
-            f.write(b"bplist00\xff\xfe garbage")
-        self.start()
-        self.desk.wait_for_window("^How to use Quillmere$")
-        kept = [n for n in os.listdir(self.path(".config", "Quillmere")) if ".corrupt-" in n]
-        self.assertEqual(len(kept), 1)
-        with open(self.path(".config", "Quillmere", kept[0]), "rb") as f:
-            self.assertEqual(f.read(), b"bplist00\xff\xfe garbage")
-        self.assertEqual(self.settings()["CleanPath"], self.path("Documents"))
 
 
 if __name__ == "__main__":

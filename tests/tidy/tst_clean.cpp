@@ -196,14 +196,15 @@ private slots:
         QTest::addColumn<QString>("desktopDir");  // "~" is the temporary folder; HOME is ~/h
         QTest::addColumn<QString>("destination"); // below ~
         QTest::addColumn<QString>("named");       // what the sentence says
-        const auto row = [](const char *name, const char *desktop, const char *destination,
-                            const char *named) {
-            QTest::newRow(name) << QString(desktop) << QString(destination) << QString(named);
-        };
-        row("home", "~/Desktop/ToSub/..", "Documents", "is ~/h, your home folder.");
-        row("above the home", "$HOME/..", "Documents", "is ~, a folder that holds");
-        row("holds the destination", "~/Desktop", "DesktopLink/Archive",
-            "~/Desktop/Archive lies inside ~/Desktop,");
+        QTest::newRow("home") << "~/Desktop/ToSub/.."
+                              << "Documents"
+                              << "is ~/h, your home folder.";
+        QTest::newRow("above") << "$HOME/.."
+                               << "Documents"
+                               << "is ~, a folder that holds";
+        QTest::newRow("holds the destination") << "~/Desktop"
+                                               << "DesktopLink/Archive"
+                                               << "~/Desktop/Archive lies inside ~/Desktop,";
     }
     void refusesAnUnsafeDesktop() {
         QFETCH(QString, desktopDir);
