@@ -101,16 +101,17 @@ PathWatcher::PathWatcher(std::unique_ptr<KernelQueue> queue)
 }
 
 PathWatcher::~PathWatcher() {
-    receiver_->watcher = nullptr;
-    if (QCoreApplication::instance())
-        receiver_->deleteLater(); // it may be delivering right now
-    else
-        delete receiver_;
+    // The thread first: once it is joined it posts nothing more for the receiver.
     shared_->keepWatcherThreadRunning = false;
     shared_->queue->interrupt();
     removeAllPaths();
     if (thread_.joinable())
         thread_.join(); // the thread closes the queue as it ends
+    receiver_->watcher = nullptr;
+    if (QCoreApplication::instance())
+        receiver_->deleteLater(); // it may be delivering right now
+    else
+        delete receiver_;
 }
 
 void PathWatcher::addPath(const QString &path) {
