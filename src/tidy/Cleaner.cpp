@@ -124,7 +124,7 @@ void Cleaner::run(CleanTrigger trigger) {
         return ended(trigger, std::nullopt);
     }
     if (refuses(trigger))
-        return;
+        return ended(trigger, std::nullopt);
     NSLog(automatic ? QStringLiteral("The folder that the user wants clean items to move to does "
                                      "exists")
                     : QStringLiteral("The folder that the user wants clean items to move to does "

@@ -226,10 +226,12 @@ private slots:
         };
         const L before = snapshot();
 
-        for (const CleanTrigger trigger : {CleanTrigger::Button, CleanTrigger::Button,
-                                           CleanTrigger::Automatic, CleanTrigger::Automatic})
+        for (const CleanTrigger trigger :
+             {CleanTrigger::Button, CleanTrigger::Button, CleanTrigger::Shortcut,
+              CleanTrigger::Automatic, CleanTrigger::Automatic})
             cleaner->cleanDesktopItems(trigger);
         cleaner->waitForIdle();
+        QVERIFY(!cleaner->hasRun(CleanTrigger::Automatic)); // a refused run has ended
         const QString sentence =
             ClutterLevel::ofDesktop(ItemFilter(s->defaults), {}, this->destination).sentence;
 
