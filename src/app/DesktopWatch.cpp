@@ -4,19 +4,16 @@
 #include "Log.h"
 #include "StandardFolders.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <sys/stat.h>
 
 namespace {
-QString userDirsFolder() {
-    const QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    return !config.isEmpty() && QDir::isAbsolutePath(config) ? config
-                                                             : QDir::homePath() + "/.config";
-}
 QString userDirsFile() {
-    return userDirsFolder() + QStringLiteral("/user-dirs.dirs");
+    return StandardFolders::userDirsFile();
+}
+QString userDirsFolder() {
+    return QFileInfo(userDirsFile()).absolutePath();
 }
 } // namespace
 
@@ -38,9 +35,9 @@ DesktopWatch::~DesktopWatch() {
         watcher_.setDelegate(nullptr);
 }
 
-DesktopWatch::Identity DesktopWatch::identityOf(const QString &path) {
+DesktopWatch::Identity DesktopWatch::identityOf(const QString &path, bool folder) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISDIR(st.st_mode))
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0 || (folder && !S_ISDIR(st.st_mode)))
         return {};
     return {true, st.st_dev, st.st_ino};
 }
@@ -64,12 +61,7 @@ void DesktopWatch::arm(const QString &path) {
 
 void DesktopWatch::watchUserDirs() {
     // Rewritten by renaming a new file over it: the watch must follow the new file.
-    const Identity now = [] {
-        struct stat st {};
-        return ::stat(QFile::encodeName(userDirsFile()).constData(), &st) == 0
-                   ? Identity{true, st.st_dev, st.st_ino}
-                   : Identity{};
-    }();
+    const Identity now = identityOf(userDirsFile(), false);
     if (now == userDirsIdentity_)
         return;
     watcher_.removePath(userDirsFile());

@@ -34,7 +34,8 @@ private:
         ino_t inode = 0;
         bool operator==(const Identity &) const = default;
     };
-    static Identity identityOf(const QString &path);
+    // What is at `path`; with `folder`, only a folder counts.
+    static Identity identityOf(const QString &path, bool folder = true);
     void arm(const QString &path);
     void check();
     void watchUserDirs();

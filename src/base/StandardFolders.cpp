@@ -29,3 +29,7 @@ QString StandardFolders::applicationSupport() {
 QString StandardFolders::configFolder() {
     return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Quillmere");
 }
+
+QString StandardFolders::userDirsFile() {
+    return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/user-dirs.dirs");
+}

@@ -5,6 +5,7 @@
 #include "Log.h"
 #include "OutsideFile.h"
 #include "PropertyList.h"
+#include "StandardFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -46,10 +47,7 @@ UserDefaults::~UserDefaults() {
 }
 
 QString UserDefaults::standardFilePath() {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || QDir::isRelativePath(config)) // relative ones are invalid
-        config = QDir::homePath() + QStringLiteral("/.config");
-    return config + QStringLiteral("/Quillmere/Quillmere.plist");
+    return StandardFolders::configFolder() + QStringLiteral("/Quillmere.plist");
 }
 
 QString UserDefaults::filePath() const {
