@@ -176,10 +176,7 @@ void Cleaner::run(CleanTrigger trigger) {
         [this, outcome, trigger, threshold] {
             const auto count = quint64(outcome->items.size());
             if (outcome->moving) {
-                const QString countText = QString::number(count);
-                PendingNotice &notice = this->*pendingNoticeOf(trigger);
-                for (quint64 i = 0; i < count; ++i)
-                    notice.itemMoved(countText);
+                (this->*pendingNoticeOf(trigger)).itemsMoved(outcome->items.size());
             } else {
                 reportNothingToMove(trigger, count, threshold);
                 if (trigger != CleanTrigger::Automatic)

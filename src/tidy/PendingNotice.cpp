@@ -4,18 +4,22 @@
 #include "Notices.h"
 
 #include <QTimer>
+#include <climits>
 
 PendingNotice::PendingNotice(QString title, QString textFormat)
     : title_(std::move(title))
     , textFormat_(std::move(textFormat)) {}
 
-void PendingNotice::itemMoved(const QString &countText) {
+void PendingNotice::itemsMoved(qsizetype count) {
+    if (count <= 0)
+        return;
     if (pendingNoticeCount_ == 0) {
+        const QString countText = QString::number(count);
         QTimer::singleShot(delayMilliseconds, &lifetime_, [this, countText] {
             pendingNoticeCount_ = 0;
             Notices::postNoticeWithTitle(
                 title_, QString(textFormat_).replace(QStringLiteral("%@"), countText));
         });
     }
-    ++pendingNoticeCount_;
+    pendingNoticeCount_ += int(qMin<qsizetype>(count, INT_MAX - pendingNoticeCount_));
 }

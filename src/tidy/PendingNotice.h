@@ -4,8 +4,9 @@
 #include <QObject>
 #include <QString>
 
-// Makes one run of an operation post one completion notice. The first moved item schedules the
-// notice half a second later with the run's count; every move adds to the pending count; the
+// Makes one run of an operation post one completion notice. A run's end with moved items
+// schedules the notice half a second later with the run's count; every item adds to the pending
+// count; the
 // notice sets it back to 0 when it is posted. A run that starts while a notice is still pending
 // is absorbed by it. One per operation (each clean trigger, the restore). Main thread only.
 class PendingNotice {
@@ -15,7 +16,8 @@ public:
     // `textFormat` holds "%@" where the count goes: "Finished Cleaning:%@ items".
     PendingNotice(QString title, QString textFormat);
 
-    void itemMoved(const QString &countText);
+    // A run ended having moved (or tried to move) `count` items; none: nothing.
+    void itemsMoved(qsizetype count);
     int pendingNoticeCount() const { return pendingNoticeCount_; }
 
 private:

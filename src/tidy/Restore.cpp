@@ -88,9 +88,7 @@ void Restore::restoreFromFolder(const QString &folder) {
                         localizedString(QStringLiteral("OK")));
                     return;
                 }
-                const QString countText = QString::number(items->size());
-                for (qsizetype i = 0; i < items->size(); ++i)
-                    notice_.itemMoved(countText);
+                notice_.itemsMoved(items->size());
             });
     });
 }
