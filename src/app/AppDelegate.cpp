@@ -7,11 +7,16 @@
 #include "BundleImages.h"
 #include "Cleaner.h"
 #include "ClutterLevelView.h"
+#include "DMFeedbackController.h"
+#include "DMIssuesController.h"
+#include "DMTrackingReporter.h"
 #include "Description.h"
 #include "DesktopWatch.h"
+#include "Endpoints.h"
 #include "ExceptionsList.h"
 #include "ItemFilter.h"
 #include "Log.h"
+#include "LoginItems.h"
 #include "MenuBarWindow.h"
 #include "MoveWorker.h"
 #include "NotificationCenter.h"
@@ -23,6 +28,7 @@
 #include "Strings.h"
 #include "SystemGeneration.h"
 #include "SystemVersion.h"
+#include "Updater.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
 
@@ -30,7 +36,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonObject>
+#include <QPointer>
 #include <QProgressBar>
+#include <QSysInfo>
 #include <QTimer>
 #include <QUrl>
 #include <climits>
@@ -115,6 +124,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     connect(ui_.helpButton, &QPushButton::clicked, this, &AppDelegate::showHelp);
     connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
     bindSettingsControls();
+    bindOutsideControls();
 }
 
 AppDelegate::~AppDelegate() {
@@ -191,11 +201,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     // The global shortcuts register here once the hot-key service is part of the program.
     QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);
 
-    // Crash reports, the updater and usage reports are not part of this build; when the
-    // update check at start is on, the check is noted all the same.
-    if (defaults_.boolForKey(SettingsKeys::CheckforUpdatesStartUp))
-        NSLog(QStringLiteral("Update Check at: %1")
-                  .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
+    startOutsideComponents(); // crash reports, the updater, the usage report, the update check
 
     settleDestination();
     watchDesktop();
@@ -382,4 +388,120 @@ void AppDelegate::setConstantShortcutEnabled(bool enabled) {
         return;
     defaults_.setBool(enabled, SettingsKeys::ConstantShortcutEnabled);
     emit constantShortcutEnabledChanged(enabled);
+}
+
+// Login items, updates and reports.
+
+void AppDelegate::bindOutsideControls() {
+    // The box shows whether the session really starts this program.
+    ui_.LoginOutletCheckBox->setChecked(LoginItems::forThisProgram().contains());
+    connect(ui_.LoginOutletCheckBox, &QCheckBox::clicked, this, &AppDelegate::LoginAction);
+    connect(ui_.feedbackButton, &QPushButton::clicked, this, &AppDelegate::provideFeedback);
+
+    performAfterDelay_ = [this](int ms, std::function<void()> call) {
+        QTimer::singleShot(ms, this, std::move(call));
+    };
+    if (Endpoints::updateFeed().isEmpty() || Endpoints::updatePublicKey().isEmpty()) {
+        ui_.CheckforUpdatesStartUpCheckBox->setEnabled(false);
+        ui_.BetaUpdatesCheckBox->setEnabled(false);
+        ui_.updatesUnavailableLabel->setText(
+            tr("Updates are off: this build names no update feed and key."));
+        ui_.updatesUnavailableLabel->show();
+    }
+    bindCheckBox(ui_.SendUsageReportsCheckBox, defaults_, SettingsKeys::SendUsageReports);
+    if (Endpoints::usageReports().isEmpty()) {
+        ui_.SendUsageReportsCheckBox->setEnabled(false);
+        ui_.SendUsageReportsCheckBox->setToolTip(tr("This build sends no usage reports."));
+    }
+}
+
+void AppDelegate::startOutsideComponents() {
+    auto &issues = DMIssuesController::sharedController();
+    issues.enableCrashReporting();
+    issues.enableUncaughtExceptionReporting();
+    issues.reportUnhandledProblemsIfExists();
+
+    updater_ = Updater::create(defaults_);
+    if (updater_)
+        updater_->setDelegate({[this] {
+            return updaterShouldCheckForBetaUpdates();
+        }});
+
+    const QVariant launches = defaults_.objectForKey(SettingsKeys::launchCount);
+    defaults_.setObject(
+        qint64(launches.typeId() == QMetaType::LongLong ? launches.toLongLong() : 0) + 1,
+        SettingsKeys::launchCount);
+    askForUsageReports();
+    sendTrackingReport();
+
+    if (defaults_.boolForKey(SettingsKeys::CheckforUpdatesStartUp) && updater_)
+        updater_->checkForUpdatesInBackground();
+}
+
+// Asked once, at the first start with a usage address; the settings box changes it later.
+void AppDelegate::askForUsageReports() {
+    if (Endpoints::usageReports().isEmpty() ||
+        defaults_.objectForKey(SettingsKeys::SendUsageReports).isValid())
+        return;
+    Alert alert;
+    alert.style = Alert::Informational;
+    alert.title = tr("Send anonymous usage reports?");
+    alert.message = tr("Quillmere can tell its developers its version, your system's version and "
+                       "how often it was started; nothing personal. You can change this in the "
+                       "settings tab.");
+    alert.buttons = {tr("Send Reports"), tr("Don't Send")};
+    Alerts::beginSheet(alert, this, [this](int code) {
+        const bool agreed = code == Alerts::FirstButtonReturn;
+        defaults_.setBool(agreed, SettingsKeys::SendUsageReports);
+        if (agreed)
+            sendTrackingReport();
+    });
+}
+
+void AppDelegate::provideFeedback() {
+    DMFeedbackController::sharedController().showFeedbackWindowInMode(0, [](bool success) {
+        NSLog(QStringLiteral("Did finish feedback with success: %1")
+                  .arg(success ? QStringLiteral("TRUE") : QStringLiteral("FALSE")));
+    });
+}
+
+void AppDelegate::sendTrackingReport() {
+    DMTrackingInfoProvider provider;
+    provider.trackingAllowed = [this] {
+        return defaults_.boolForKey(SettingsKeys::SendUsageReports);
+    };
+    provider.trackingReport = [this] {
+        return QJsonObject{{QStringLiteral("version"), Bundle::version()},
+                           {QStringLiteral("system"), QSysInfo::prettyProductName()},
+                           {QStringLiteral("launches"),
+                            defaults_.objectForKey(SettingsKeys::launchCount).toLongLong()}};
+    };
+    auto reporter = DMTrackingReporter::reporterWithInfoProvider(std::move(provider));
+    reporter->setDelegate({[self = QPointer<AppDelegate>(this)](DMTrackingReporter &) {
+        if (self)
+            self->trackingReporterDidFailToSendReport();
+    }});
+    reporter->sendReport(true);
+}
+
+void AppDelegate::trackingReporterDidFailToSendReport() {
+    performAfterDelay_(30'000, [self = QPointer<AppDelegate>(this)] {
+        if (self)
+            self->sendTrackingReport();
+    });
+}
+
+void AppDelegate::setPerformAfterDelayForTesting(DelayedCall performAfterDelay) {
+    performAfterDelay_ = std::move(performAfterDelay);
+}
+
+void AppDelegate::LoginAction() {
+    const LoginItems items = LoginItems::forThisProgram();
+    if (ui_.LoginOutletCheckBox->isChecked()) {
+        NSLog(QStringLiteral("On adding to login items."));
+        items.insertItem();
+    } else {
+        NSLog(QStringLiteral("Off removing from login items."));
+        items.removeItems();
+    }
 }

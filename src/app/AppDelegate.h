@@ -3,6 +3,7 @@
 
 #include <QObject>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -16,6 +17,7 @@ class MoveWorker;
 class PathWatcher;
 class Restore;
 class UserDefaults;
+class Updater;
 namespace Ui {
 class MainContent;
 }
@@ -62,6 +64,15 @@ public:
 
     QString menuBarIconName() const { return menuBarIconName_; }
 
+    // Login items, updates and reports.
+    void LoginAction();
+    void provideFeedback();
+    void sendTrackingReport();
+    void trackingReporterDidFailToSendReport();
+    // Tests: runs `call` after `ms` in place of a timer (the usage report's retry).
+    using DelayedCall = std::function<void(int ms, std::function<void()> call)>;
+    void setPerformAfterDelayForTesting(DelayedCall performAfterDelay);
+
 signals:
     void shortcutEnabledChanged(bool enabled);
     void constantShortcutEnabledChanged(bool enabled);
@@ -91,4 +102,11 @@ private:
     std::unique_ptr<DesktopWatch> desktopWatch_; // the watcher's delegate
     std::vector<int> watcherObservers_;          // tokens on the workspace centre
     bool levelAfterAutomaticClean_ = false;      // the level waits for the clean's listing
+
+    // Login items, updates and reports.
+    void bindOutsideControls();
+    void startOutsideComponents();
+    void askForUsageReports();
+    std::unique_ptr<Updater> updater_; // none when the build names no update feed
+    DelayedCall performAfterDelay_;
 };

@@ -18,5 +18,7 @@ inline const QString ConstantShortcutEnabled = QStringLiteral("ConstantShortcutE
 inline const QString SUUpdaterChecksForBetaUpdates =
     QStringLiteral("SUUpdaterChecksForBetaUpdates"); // NO
 inline const QString AppleMiniaturizeOnDoubleClick =
-    QStringLiteral("AppleMiniaturizeOnDoubleClick"); // NO
+    QStringLiteral("AppleMiniaturizeOnDoubleClick");                        // NO
+inline const QString SendUsageReports = QStringLiteral("SendUsageReports"); // absent: not asked yet
+inline const QString launchCount = QStringLiteral("launchCount"); // starts, for usage reports
 } // namespace SettingsKeys

@@ -33,3 +33,15 @@ QString StandardFolders::configFolder() {
 QString StandardFolders::userDirsFile() {
     return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/user-dirs.dirs");
 }
+
+QString StandardFolders::autostartFolder() {
+    return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/autostart");
+}
+
+QString StandardFolders::crashReports() {
+    return xdgBase("XDG_STATE_HOME", ".local/state") + QStringLiteral("/Quillmere/crashes");
+}
+
+QString StandardFolders::cacheFolder() {
+    return xdgBase("XDG_CACHE_HOME", ".cache") + QStringLiteral("/Quillmere");
+}

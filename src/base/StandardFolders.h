@@ -10,4 +10,7 @@ QString documents();          // XDG_DOCUMENTS_DIR, else $HOME/Documents
 QString applicationSupport(); // $XDG_DATA_HOME/Quillmere
 QString configFolder();       // $XDG_CONFIG_HOME/Quillmere
 QString userDirsFile();       // $XDG_CONFIG_HOME/user-dirs.dirs: where the user folders are named
+QString autostartFolder();    // $XDG_CONFIG_HOME/autostart: programs started at login
+QString crashReports();       // $XDG_STATE_HOME/Quillmere/crashes
+QString cacheFolder();        // $XDG_CACHE_HOME/Quillmere
 } // namespace StandardFolders
