@@ -13,6 +13,7 @@
 #include "ItemFilter.h"
 #include "Log.h"
 #include "MenuBarWindow.h"
+#include "MoveJournal.h"
 #include "MoveWorker.h"
 #include "NotificationCenter.h"
 #include "OpenPanel.h"
@@ -23,7 +24,9 @@
 #include "Strings.h"
 #include "SystemGeneration.h"
 #include "SystemVersion.h"
+#include "Undo.h"
 #include "UserDefaults.h"
+#include "UserNotifications.h"
 #include "ui_MainContent.h"
 
 #include <QApplication>
@@ -70,7 +73,9 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     panel_ = panel ? panel : ownPanel_.get();
     exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
     mover_ = std::make_unique<MoveWorker>();
-    restore_ = std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get());
+    journal_ = std::make_shared<MoveJournal>(MoveJournal::standardPath());
+    restore_ =
+        std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get(), journal_);
     Cleaner::Inputs inputs;
     inputs.destinationText = [this] {
         return ui_.cleanFolderPath->text();
@@ -82,9 +87,11 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
         return exceptionsTableDataForLog();
     };
     inputs.runEnded = [this](CleanTrigger trigger, std::optional<quint64> itemsLeft) {
+        showUndoOffer();
         if (trigger == CleanTrigger::Automatic)
             automaticCleanEnded(itemsLeft);
     };
+    inputs.journal = journal_;
     cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs), mover_.get());
 
     // A run that lasts longer than half a second shows its progress.
@@ -115,6 +122,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     connect(ui_.helpButton, &QPushButton::clicked, this, &AppDelegate::showHelp);
     connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
     bindSettingsControls();
+    setUpUndo();
 }
 
 AppDelegate::~AppDelegate() {
@@ -198,6 +206,8 @@ void AppDelegate::applicationDidFinishLaunching() {
                   .arg(QDateTime::currentDateTime().toString(Qt::ISODate)));
 
     settleDestination();
+    journal_->open(); // finishes the moves a kill interrupted, before anything else moves
+    showUndoOffer();
     watchDesktop();
 
     switch (StartupVersions::recordStart(defaults_, Bundle::version())) {
@@ -301,6 +311,28 @@ void AppDelegate::automaticCleanEnded(std::optional<quint64> itemsLeft) {
 
 void AppDelegate::showProgress() {
     ui_.cleanProgress->show();
+}
+
+void AppDelegate::setUpUndo() {
+    undo_ = std::make_unique<Undo>(journal_, *mover_);
+    UserNotifications::serviceShowsActions(); // asks the service early, for the first notice
+    cleaner_->setNoticeAction({tr("Undo"), [this] {
+                                   undoLastClean();
+                               }});
+    connect(ui_.undoButton, &QPushButton::clicked, this, &AppDelegate::undoLastClean);
+    connect(restore_.get(), &Restore::runEnded, this, &AppDelegate::showUndoOffer);
+    connect(undo_.get(), &Undo::undone, this, &AppDelegate::showUndoOffer);
+}
+
+void AppDelegate::showUndoOffer() {
+    const auto offer = undo_->offer();
+    ui_.undoButton->setVisible(offer.has_value());
+    if (offer)
+        ui_.undoButton->setText(Undo::offerText(*offer));
+}
+
+void AppDelegate::undoLastClean() {
+    undo_->undoLastClean();
 }
 
 void AppDelegate::restoreFiles() {

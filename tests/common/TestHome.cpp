@@ -7,7 +7,8 @@
 #include <QtTest>
 
 namespace {
-const char *const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME"};
+const char *const variables[] = {"HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME",
+                                 "XDG_STATE_HOME"};
 }
 
 TestHome::TestHome() {
@@ -19,6 +20,7 @@ TestHome::TestHome() {
     qputenv("XDG_CONFIG_HOME", home + "/.config");
     qputenv("XDG_DATA_HOME", home + "/.local/share");
     qputenv("XDG_CACHE_HOME", home + "/.cache");
+    qputenv("XDG_STATE_HOME", home + "/.local/state");
     QDir(dir_.path()).mkpath(QStringLiteral("Desktop"));
     QDir(dir_.path()).mkpath(QStringLiteral("Documents"));
     QDir(dir_.path()).mkpath(QStringLiteral(".config"));
