@@ -28,7 +28,7 @@ class ActionListener : public QObject {
     Q_OBJECT
 public:
     static ActionListener &instance() {
-        static auto *listener = new ActionListener(qApp);
+        static auto *listener = new ActionListener(QCoreApplication::instance());
         return *listener;
     }
     bool showsActions = false;
