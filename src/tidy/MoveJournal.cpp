@@ -180,7 +180,8 @@ bool applyRecord(std::vector<JournalRun> &runs, std::map<quint64, size_t> &byId,
     case CopyStep: {
         const quint8 step = r.u8();
         const QByteArray temporary = r.bytes();
-        if (!r.ok() || !inRange || step > quint8(FileManager::MoveStep::CopyPlaced))
+        if (!r.ok() || value >= quint64(run.names.size()) ||
+            step > quint8(FileManager::MoveStep::CopyPlaced))
             return false;
         auto &copy = run.copies[qsizetype(value)];
         copy.step = FileManager::MoveStep(step);

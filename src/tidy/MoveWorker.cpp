@@ -111,7 +111,8 @@ void MoveWorker::startNextWaiting() {
 }
 
 qsizetype MoveWorker::moveItems(Run &run, const QByteArray &from, const QByteArray &to,
-                                const QList<QByteArray> &names, const JournalRunWriter &journal) {
+                                const QList<QByteArray> &names, const JournalRunWriter &journal,
+                                QList<qsizetype> *failed) {
     // Progress is recorded now and then: the journal tells what a kill left unrecorded by
     // looking at the files (JournalRun::movedNames).
     constexpr qsizetype progressEvery = 1024;
@@ -130,6 +131,8 @@ qsizetype MoveWorker::moveItems(Run &run, const QByteArray &from, const QByteArr
             ++moved;
         } else {
             journal.failed(index);
+            if (failed)
+                failed->append(index);
             NSLog(error);
         }
         if (copied)

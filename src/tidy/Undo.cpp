@@ -63,22 +63,21 @@ bool Undo::undoLastClean() {
         const auto outcome = std::make_shared<Outcome>();
         worker_.start(
             [outcome, run = *run, journal = journal_](MoveWorker::Run &work) {
-                // Only what is still where the clean put it, and whose name is free.
-                QList<QByteArray> back;
-                for (const QByteArray &name : run.movedNames()) {
-                    if (!exists(run.to + name))
-                        continue;
-                    if (exists(run.from + name))
-                        ++outcome->nameTaken;
-                    else
-                        back.append(name);
-                }
-                work.setTotal(back.size());
+                // Each is tried: a move fails, leaving the item, when it is no longer where
+                // the clean put it, or when the Desktop has taken its name.
+                const QList<QByteArray> names = run.movedNames();
+                work.setTotal(names.size());
+                QList<qsizetype> failed;
                 outcome->movedBack = MoveWorker::moveItems(
-                    work, run.to, run.from, back,
+                    work, run.to, run.from, names,
                     JournalRunWriter::begin(journal, JournalRun::Kind::Undo, run.trigger, run.to,
-                                            run.from, back, run.id));
-                outcome->failed = back.size() - outcome->movedBack;
+                                            run.from, names, run.id),
+                    &failed);
+                for (const qsizetype index : failed) {
+                    if (!exists(run.to + names[index]))
+                        continue; // gone from where the clean put it: not this undo's
+                    ++(exists(run.from + names[index]) ? outcome->nameTaken : outcome->failed);
+                }
                 NSLog(QStringLiteral("Undid the clean: %1 moved back, %2 stayed, %3 failed")
                           .arg(outcome->movedBack)
                           .arg(outcome->nameTaken)
