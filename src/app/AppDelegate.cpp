@@ -18,6 +18,7 @@
 #include "Log.h"
 #include "LoginItems.h"
 #include "MenuBarWindow.h"
+#include "MoveJournal.h"
 #include "MoveWorker.h"
 #include "NotificationCenter.h"
 #include "OpenPanel.h"
@@ -29,7 +30,9 @@
 #include "SystemGeneration.h"
 #include "SystemVersion.h"
 #include "Updater.h"
+#include "Undo.h"
 #include "UserDefaults.h"
+#include "UserNotifications.h"
 #include "ui_MainContent.h"
 
 #include <QApplication>
@@ -79,7 +82,9 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     panel_ = panel ? panel : ownPanel_.get();
     exceptions_ = std::make_unique<ExceptionsList>(defaults_, *panel_);
     mover_ = std::make_unique<MoveWorker>();
-    restore_ = std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get());
+    journal_ = std::make_shared<MoveJournal>(MoveJournal::standardPath());
+    restore_ =
+        std::make_unique<Restore>(defaults_, *panel_, &QDate::currentDate, mover_.get(), journal_);
     Cleaner::Inputs inputs;
     inputs.destinationText = [this] {
         return ui_.cleanFolderPath->text();
@@ -91,9 +96,11 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
         return exceptionsTableDataForLog();
     };
     inputs.runEnded = [this](CleanTrigger trigger, std::optional<quint64> itemsLeft) {
+        showUndoOffer();
         if (trigger == CleanTrigger::Automatic)
             automaticCleanEnded(itemsLeft);
     };
+    inputs.journal = journal_;
     cleaner_ = std::make_unique<Cleaner>(defaults_, std::move(inputs), mover_.get());
 
     // A run that lasts longer than half a second shows its progress.
@@ -125,6 +132,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
     bindSettingsControls();
     bindOutsideControls();
+    setUpUndo();
 }
 
 AppDelegate::~AppDelegate() {
@@ -204,6 +212,8 @@ void AppDelegate::applicationDidFinishLaunching() {
     startOutsideComponents(); // crash reports, the updater, the usage report, the update check
 
     settleDestination();
+    journal_->open(); // finishes the moves a kill interrupted, before anything else moves
+    showUndoOffer();
     watchDesktop();
 
     switch (StartupVersions::recordStart(defaults_, Bundle::version())) {
@@ -307,6 +317,28 @@ void AppDelegate::automaticCleanEnded(std::optional<quint64> itemsLeft) {
 
 void AppDelegate::showProgress() {
     ui_.cleanProgress->show();
+}
+
+void AppDelegate::setUpUndo() {
+    undo_ = std::make_unique<Undo>(journal_, *mover_);
+    UserNotifications::serviceShowsActions(); // asks the service early, for the first notice
+    cleaner_->setNoticeAction({tr("Undo"), [this] {
+                                   undoLastClean();
+                               }});
+    connect(ui_.undoButton, &QPushButton::clicked, this, &AppDelegate::undoLastClean);
+    connect(restore_.get(), &Restore::runEnded, this, &AppDelegate::showUndoOffer);
+    connect(undo_.get(), &Undo::undone, this, &AppDelegate::showUndoOffer);
+}
+
+void AppDelegate::showUndoOffer() {
+    const auto offer = undo_->offer();
+    ui_.undoButton->setVisible(offer.has_value());
+    if (offer)
+        ui_.undoButton->setText(Undo::offerText(*offer));
+}
+
+void AppDelegate::undoLastClean() {
+    undo_->undoLastClean();
 }
 
 void AppDelegate::restoreFiles() {

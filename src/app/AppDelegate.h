@@ -13,9 +13,11 @@ class DesktopWatch;
 class ExceptionsList;
 class OpenPanel;
 class MenuBarWindow;
+class MoveJournal;
 class MoveWorker;
 class PathWatcher;
 class Restore;
+class Undo;
 class UserDefaults;
 class Updater;
 namespace Ui {
@@ -45,6 +47,7 @@ public:
     // Actions of the main window.
     void cleanDesktop();
     void restoreFiles();
+    void undoLastClean();
     void ExceptionsSegmentAction();
     void chooseFolderPath();
     void showHelp();
@@ -87,6 +90,9 @@ private:
     QVariant exceptionsTableDataForLog() const;
     void automaticCleanEnded(std::optional<quint64> itemsLeft);
     void showProgress();
+    // Undo
+    void setUpUndo();
+    void showUndoOffer();
 
     UserDefaults &defaults_;
     MenuBarWindow &window_;
@@ -94,7 +100,9 @@ private:
     QString menuBarIconName_ = QStringLiteral("DefaulticonMenuBar");
     std::unique_ptr<OpenPanel> ownPanel_;
     OpenPanel *panel_;
-    std::unique_ptr<MoveWorker> mover_; // the clean's and the restore's moves
+    std::unique_ptr<MoveWorker> mover_; // the clean's, the restore's and the undo's moves
+    std::shared_ptr<MoveJournal> journal_;
+    std::unique_ptr<Undo> undo_;
     std::unique_ptr<Cleaner> cleaner_;
     std::unique_ptr<Restore> restore_;
     std::unique_ptr<ExceptionsList> exceptions_;

@@ -30,6 +30,10 @@ QString StandardFolders::configFolder() {
     return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/Quillmere");
 }
 
+QString StandardFolders::stateFolder() {
+    return xdgBase("XDG_STATE_HOME", ".local/state") + QStringLiteral("/Quillmere");
+}
+
 QString StandardFolders::userDirsFile() {
     return xdgBase("XDG_CONFIG_HOME", ".config") + QStringLiteral("/user-dirs.dirs");
 }
@@ -39,7 +43,7 @@ QString StandardFolders::autostartFolder() {
 }
 
 QString StandardFolders::crashReports() {
-    return xdgBase("XDG_STATE_HOME", ".local/state") + QStringLiteral("/Quillmere/crashes");
+    return stateFolder() + QStringLiteral("/crashes");
 }
 
 QString StandardFolders::cacheFolder() {

@@ -9,6 +9,7 @@ QString desktop();            // XDG_DESKTOP_DIR, else $HOME/Desktop
 QString documents();          // XDG_DOCUMENTS_DIR, else $HOME/Documents
 QString applicationSupport(); // $XDG_DATA_HOME/Quillmere
 QString configFolder();       // $XDG_CONFIG_HOME/Quillmere
+QString stateFolder();        // $XDG_STATE_HOME/Quillmere: what Quillmere did, such as its journal
 QString userDirsFile();       // $XDG_CONFIG_HOME/user-dirs.dirs: where the user folders are named
 QString autostartFolder();    // $XDG_CONFIG_HOME/autostart: programs started at login
 QString crashReports();       // $XDG_STATE_HOME/Quillmere/crashes

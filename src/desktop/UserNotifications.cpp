@@ -3,7 +3,10 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QGuiApplication>
+#include <QHash>
 #include <QStringList>
 
 namespace {
@@ -16,6 +19,48 @@ std::function<void(const UserNotification &)> &sink() {
     static std::function<void(const UserNotification &)> s;
     return s;
 }
+
+const QString service = QStringLiteral("org.freedesktop.Notifications");
+const QString path = QStringLiteral("/org/freedesktop/Notifications");
+
+// The service's "actions" capability and the notices whose button is awaited, by notice id.
+class ActionListener : public QObject {
+    Q_OBJECT
+public:
+    static ActionListener &instance() {
+        static auto *listener = new ActionListener(QCoreApplication::instance());
+        return *listener;
+    }
+    bool showsActions = false;
+    QHash<uint, std::function<void()>> waiting;
+
+private:
+    explicit ActionListener(QObject *parent)
+        : QObject(parent) {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        bus.connect(service, path, service, QStringLiteral("ActionInvoked"), this,
+                    SLOT(invoked(uint, QString)));
+        bus.connect(service, path, service, QStringLiteral("NotificationClosed"), this,
+                    SLOT(closed(uint, uint)));
+        auto *watcher = new QDBusPendingCallWatcher(
+            bus.asyncCall(QDBusMessage::createMethodCall(service, path, service,
+                                                         QStringLiteral("GetCapabilities"))),
+            this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this, [this, watcher] {
+            const QDBusPendingReply<QStringList> reply = *watcher;
+            showsActions = reply.isValid() && reply.value().contains(QStringLiteral("actions"));
+            watcher->deleteLater();
+        });
+    }
+private slots:
+    void invoked(uint id, const QString &key) {
+        if (key == QLatin1String("default") && !waiting.contains(id))
+            return;
+        if (const auto action = waiting.take(id))
+            action();
+    }
+    void closed(uint id, uint) { waiting.remove(id); }
+};
 
 // The freedesktop urgency levels: 0 low, 1 normal, 2 critical.
 uchar urgencyForPriority(int priority) {
@@ -40,10 +85,27 @@ void send(const UserNotification &notification) {
         QStringLiteral("org.freedesktop.Notifications"),
         QStringLiteral("/org/freedesktop/Notifications"),
         QStringLiteral("org.freedesktop.Notifications"), QStringLiteral("Notify"));
+    ActionListener &listener = ActionListener::instance();
+    const bool withAction = notification.actionInvoked && listener.showsActions;
+    const QStringList actions =
+        withAction ? QStringList{QStringLiteral("quillmere-action"), notification.actionLabel}
+                   : QStringList();
     call << QStringLiteral("Quillmere") << 0u << QString() << notification.title
-         << notification.informativeText << QStringList() << hints << notification.expireTimeout;
-    // No reply is awaited: a missing service only makes the bus answer with an error nobody reads.
-    bus.send(call);
+         << notification.informativeText << actions << hints << notification.expireTimeout;
+    if (!withAction) {
+        // No reply is awaited: a missing service only makes the bus answer with an error
+        // nobody reads.
+        bus.send(call);
+        return;
+    }
+    auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), &listener);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, &listener,
+                     [watcher, action = notification.actionInvoked] {
+                         const QDBusPendingReply<uint> reply = *watcher;
+                         if (reply.isValid())
+                             ActionListener::instance().waiting.insert(reply.value(), action);
+                         watcher->deleteLater();
+                     });
 }
 } // namespace
 
@@ -68,6 +130,10 @@ void UserNotifications::notifyWithTitle(const QString &title, const QString &des
     send(notification);
 }
 
+bool UserNotifications::serviceShowsActions() {
+    return !sink() && ActionListener::instance().showsActions;
+}
+
 void UserNotifications::setDelegate(ShouldPresent shouldPresent) {
     delegate() = std::move(shouldPresent);
 }
@@ -75,3 +141,5 @@ void UserNotifications::setDelegate(ShouldPresent shouldPresent) {
 void UserNotifications::setSinkForTesting(std::function<void(const UserNotification &)> s) {
     sink() = std::move(s);
 }
+
+#include "UserNotifications.moc"

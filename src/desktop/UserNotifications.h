@@ -12,11 +12,17 @@ struct UserNotification {
     bool defaultSound = false; // the desktop's default sound for a new message
     int expireTimeout = -1;    // milliseconds; -1: the service decides, 0: stays until closed
     QVariantMap hints;         // further fields for the service, by the freedesktop hint names
+    // A button on the notice, where the service shows buttons ("actions" capability); a service
+    // without them shows the notice without it. `actionInvoked` runs on the main thread when
+    // the user presses it.
+    QString actionLabel;
+    std::function<void()> actionInvoked = {};
 };
 
 // Notices through the desktop's notification service (org.freedesktop.Notifications on the
 // session bus). Fire and forget: without a session bus or a service the notice is lost
-// silently; nothing waits for the service or handles a click. Main thread only.
+// silently; nothing waits for the service. A notice's one action is heard while Quillmere runs.
+// Main thread only.
 namespace UserNotifications {
 // Shown at once, with the default sound when asked for.
 void scheduleNotification(const UserNotification &notification);
@@ -33,6 +39,10 @@ void notifyWithTitle(const QString &title, const QString &description,
 // holds it back. Without a delegate every notice is shown.
 using ShouldPresent = std::function<bool(const UserNotification &)>;
 void setDelegate(ShouldPresent shouldPresent);
+
+// Whether the service shows buttons on notices; false until its answer has arrived (the first
+// call asks it).
+bool serviceShowsActions();
 
 // Tests: every notice goes to `sink` instead of the session bus. A null sink restores the bus.
 void setSinkForTesting(std::function<void(const UserNotification &)> sink);

@@ -8,6 +8,7 @@
 
 #include <QRandomGenerator>
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -506,7 +507,8 @@ QByteArray temporaryName() {
            QByteArray::number(QRandomGenerator::system()->generate64(), 16).rightJustified(16, '0');
 }
 
-bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, QString *error) {
+bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, QString *error,
+                           const FileManager::MoveSteps &steps) {
     const auto from = splitPath(source);
     const auto to = splitPath(target);
     if (!from || !to)
@@ -535,6 +537,8 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
     int copyError = EEXIST;
     for (int attempt = 0; attempt < 16 && copyError == EEXIST; ++attempt) {
         temporary = temporaryName();
+        if (steps)
+            steps(FileManager::MoveStep::CopyStarting, temporary);
         bool created = false;
         copyError = S_ISREG(st.st_mode)
                         ? copyFile(srcDir.get(), from->name.constData(), dstDir.get(),
@@ -573,6 +577,8 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
     }
     // From here the whole item is safe at the target; a source that cannot be fully removed
     // leaves the rest of it in place.
+    if (steps)
+        steps(FileManager::MoveStep::CopyPlaced, temporary);
     if (const int e =
             removeSourceAlongCopy(srcDir.get(), from->name.constData(), dstDir.get(), seen, {})) {
         return fail(error, QStringLiteral("Moved %1 to %2 but could not remove all of the "
@@ -581,6 +587,71 @@ bool moveAcrossFileSystems(const QByteArray &source, const QByteArray &target, Q
     }
     fsync(srcDir.get());
     return true;
+}
+
+// Whether two regular files hold the same bytes.
+bool sameBytes(int aDir, const char *aName, int bDir, const char *bName) {
+    UniqueFd a(openat(aDir, aName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd b(openat(bDir, bName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
+    if (!a.valid() || !b.valid())
+        return false;
+    std::vector<char> x(1 << 16), y(1 << 16);
+    for (;;) {
+        const ssize_t n = read(a.get(), x.data(), x.size());
+        if (n < 0 || read(b.get(), y.data(), size_t(n)) != n)
+            return false;
+        if (n == 0)
+            return true;
+        if (std::memcmp(x.data(), y.data(), size_t(n)) != 0)
+            return false;
+    }
+}
+
+// Whether `aName` in `aDir` (with status `a`) equals `bName` in `bDir` as a copy of ours does:
+// the same type, and for a file the same size, modification time and bytes; for a link the same
+// target. Folders are equal by type: their entries are compared one by one.
+bool sameEntry(int aDir, const char *aName, const struct stat &a, int bDir, const char *bName) {
+    struct stat b;
+    if (fstatat(bDir, bName, &b, AT_SYMLINK_NOFOLLOW) != 0 ||
+        (a.st_mode & S_IFMT) != (b.st_mode & S_IFMT))
+        return false;
+    if (S_ISREG(a.st_mode))
+        return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec &&
+               a.st_mtim.tv_nsec == b.st_mtim.tv_nsec && sameBytes(aDir, aName, bDir, bName);
+    if (S_ISLNK(a.st_mode)) {
+        char x[PATH_MAX], y[PATH_MAX];
+        const ssize_t n = readlinkat(aDir, aName, x, sizeof x);
+        return n >= 0 && readlinkat(bDir, bName, y, sizeof y) == n &&
+               std::memcmp(x, y, size_t(n)) == 0;
+    }
+    return S_ISDIR(a.st_mode) || a.st_rdev == b.st_rdev;
+}
+
+// Removes from `name` in `removeDir` every entry that equals its counterpart under `keepName` in
+// `keepDir`, and folders once they are empty. An entry without an equal counterpart stays, and
+// so does its folder.
+void removeWhereEqual(int removeDir, const char *name, int keepDir, const char *keepName,
+                      int *removed, int *kept) {
+    struct stat st;
+    if (fstatat(removeDir, name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return;
+    if (!sameEntry(removeDir, name, st, keepDir, keepName)) {
+        ++*kept;
+        return;
+    }
+    if (S_ISDIR(st.st_mode)) {
+        Directory dir(openDirectory(removeDir, name));
+        UniqueFd keep(openDirectory(keepDir, keepName));
+        if (!dir.valid() || !keep.valid()) {
+            ++*kept;
+            return;
+        }
+        int readError = 0;
+        while (const char *child = dir.next(&readError))
+            removeWhereEqual(dir.fd(), child, keep.get(), child, removed, kept);
+    }
+    if (unlinkat(removeDir, name, S_ISDIR(st.st_mode) ? AT_REMOVEDIR : 0) == 0)
+        ++*removed;
 }
 } // namespace
 
@@ -617,16 +688,75 @@ bool FileManager::createDirectoryAtPath(const QByteArray &path, QString *error) 
     return true;
 }
 
-bool FileManager::moveItemAtPath(const QByteArray &source, const QByteArray &target,
-                                 QString *error) {
+bool FileManager::moveItemAtPath(const QByteArray &source, const QByteArray &target, QString *error,
+                                 const MoveSteps &steps) {
     if (!usablePath(source) || !usablePath(target))
         return moveFailed(error, source, target, EINVAL);
     if (renameat2(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), RENAME_NOREPLACE) ==
         0)
         return true;
     if (errno == EXDEV)
-        return moveAcrossFileSystems(source, target, error);
+        return moveAcrossFileSystems(source, target, error, steps);
     return moveFailed(error, source, target, errno);
+}
+
+bool FileManager::finishInterruptedMove(const QByteArray &source, const QByteArray &target,
+                                        MoveStep step, const QByteArray &temporaryName,
+                                        QString *outcome) {
+    const auto from = splitPath(source);
+    const auto to = splitPath(target);
+    if (!from || !to || temporaryName.isEmpty() || temporaryName.contains('/'))
+        return fail(outcome, QStringLiteral("An interrupted move of %1 names no usable paths")
+                                 .arg(readableName(source)));
+    UniqueFd srcDir(openat(AT_FDCWD, from->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    UniqueFd dstDir(openat(AT_FDCWD, to->parent.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!srcDir.valid() || !dstDir.valid()) {
+        const int e = errno;
+        return fail(outcome,
+                    QStringLiteral("Could not finish the interrupted move of %1 to %2: %3")
+                        .arg(readableName(source), readableName(target), moveErrorText(e)));
+    }
+    struct stat st;
+    const bool sourceThere =
+        fstatat(srcDir.get(), from->name.constData(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    int removed = 0, kept = 0;
+    if (step == MoveStep::CopyPlaced) {
+        removeWhereEqual(srcDir.get(), from->name.constData(), dstDir.get(), to->name.constData(),
+                         &removed, &kept);
+        *outcome = kept ? QStringLiteral("Finished the interrupted move of %1 to %2; %3 entries of "
+                                         "the original differ from the copy and stay")
+                              .arg(readableName(source), readableName(target))
+                              .arg(kept)
+                        : QStringLiteral("Finished the interrupted move of %1 to %2")
+                              .arg(readableName(source), readableName(target));
+        return true;
+    }
+    if (!sourceThere) {
+        *outcome = QStringLiteral("The interrupted move of %1 to %2 left its copy in place: the "
+                                  "original is gone")
+                       .arg(readableName(source), readableName(target));
+        return true;
+    }
+    struct stat partial;
+    if (fstatat(dstDir.get(), temporaryName.constData(), &partial, AT_SYMLINK_NOFOLLOW) == 0) {
+        if (const int e = removeCopy(dstDir.get(), temporaryName.constData()))
+            return fail(outcome,
+                        QStringLiteral("Could not remove the partial copy %1: %2")
+                            .arg(readableName(to->parent + '/' + temporaryName), moveErrorText(e)));
+        *outcome = QStringLiteral("Removed the partial copy of %1; the original stays")
+                       .arg(readableName(source));
+        return true;
+    }
+    // The copy was renamed into place but the original never began to go: the original stays.
+    removeWhereEqual(dstDir.get(), to->name.constData(), srcDir.get(), from->name.constData(),
+                     &removed, &kept);
+    *outcome = removed
+                   ? QStringLiteral("Removed the copy of %1 at %2 that an interrupted move left; "
+                                    "the original stays")
+                         .arg(readableName(source), readableName(target))
+                   : QStringLiteral("The interrupted move of %1 left nothing to finish")
+                         .arg(readableName(source));
+    return true;
 }
 
 void FileManager::setBeforeCommitHookForTesting(std::function<void(const QByteArray &)> hook) {

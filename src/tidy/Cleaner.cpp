@@ -8,6 +8,7 @@
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
+#include "MoveJournal.h"
 #include "MoveWorker.h"
 #include "Notices.h"
 #include "SettingsKeys.h"
@@ -159,8 +160,8 @@ void Cleaner::run(CleanTrigger trigger) {
     const QByteArray from = QFile::encodeName(appendingPathComponent(desktop, QString()));
     const QByteArray to = QFile::encodeName(appendingPathComponent(monthFolder, QString()));
     worker_->start(
-        [outcome, from, to, skipped = filter_.skippedNames(), automatic,
-         threshold](MoveWorker::Run &run) {
+        [outcome, from, to, skipped = filter_.skippedNames(), automatic, threshold,
+         journal = inputs_.journal, trigger](MoveWorker::Run &run) {
             outcome->items =
                 ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from), skipped);
             const auto count = quint64(outcome->items.size());
@@ -170,7 +171,10 @@ void Cleaner::run(CleanTrigger trigger) {
             NSLog(QStringLiteral("Has items on the Desktop can clean."));
             run.setTotal(outcome->items.size());
             // A failed move leaves the item where it is; the run goes on and still counts it.
-            outcome->moved = MoveWorker::moveItems(run, from, to, outcome->items);
+            outcome->moved = MoveWorker::moveItems(
+                run, from, to, outcome->items,
+                JournalRunWriter::begin(journal, JournalRun::Kind::Clean, quint8(trigger), from, to,
+                                        outcome->items));
             NSLog(description(outcome->items));
         },
         [this, outcome, trigger, threshold] {
@@ -184,6 +188,11 @@ void Cleaner::run(CleanTrigger trigger) {
             }
             ended(trigger, count - quint64(outcome->moved));
         });
+}
+
+void Cleaner::setNoticeAction(const Notices::Action &action) {
+    for (PendingNotice *notice : {&buttonNotice_, &shortcutNotice_, &automaticNotice_})
+        notice->setAction(action);
 }
 
 int Cleaner::pendingNoticeCount(CleanTrigger trigger) const {

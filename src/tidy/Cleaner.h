@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 
+class MoveJournal;
 class MoveWorker;
 class UserDefaults;
 
@@ -43,6 +44,8 @@ public:
         // Called as a run ends, with the number of items it left on the Desktop when it listed
         // the Desktop (none when it ended before).
         std::function<void(CleanTrigger, std::optional<quint64> itemsLeft)> runEnded = {};
+        // Where each run's moves are recorded, so that they can be undone; none: nowhere.
+        std::shared_ptr<MoveJournal> journal = {};
     };
 
     // `worker`: shared with the restore (not owned); null: a worker of its own.
@@ -57,6 +60,8 @@ public:
     bool hasRun(CleanTrigger trigger) const { return waiting_[int(trigger)] || inHand_ == trigger; }
 
     int pendingNoticeCount(CleanTrigger trigger) const;
+    // The button the "Clean Complete" notices offer from now on.
+    void setNoticeAction(const Notices::Action &action);
     // Tests and benchmarks: runs the event loop until every run asked for has ended.
     void waitForIdle();
 

@@ -111,18 +111,35 @@ void MoveWorker::startNextWaiting() {
 }
 
 qsizetype MoveWorker::moveItems(Run &run, const QByteArray &from, const QByteArray &to,
-                                const QList<QByteArray> &names) {
+                                const QList<QByteArray> &names, const JournalRunWriter &journal,
+                                QList<qsizetype> *failed) {
+    // Progress is recorded now and then: the journal tells what a kill left unrecorded by
+    // looking at the files (JournalRun::movedNames).
+    constexpr qsizetype progressEvery = 1024;
     qsizetype moved = 0;
-    for (const QByteArray &name : names) {
+    qsizetype index = 0;
+    for (; index < names.size(); ++index) {
         if (run.stopRequested())
             break;
+        if (index % progressEvery == 0 && index > 0)
+            journal.progress(index);
+        const QByteArray &name = names[index];
         QString error;
-        if (FileManager::moveItemAtPath(from + name, to + name, &error))
+        bool copied = false;
+        if (FileManager::moveItemAtPath(from + name, to + name, &error,
+                                        journal.stepsOf(index, &copied))) {
             ++moved;
-        else
+        } else {
+            journal.failed(index);
+            if (failed)
+                failed->append(index);
             NSLog(error);
+        }
+        if (copied)
+            journal.copyEnded(index);
         run.itemDone();
     }
+    journal.end(index);
     return moved;
 }
 

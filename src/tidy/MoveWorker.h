@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "MoveJournal.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QObject>
@@ -48,9 +50,11 @@ public:
 
     // The shared move loop: each of `names` from `from` to `to` (folders ending in "/"), in
     // order, until the run is stopped; a failed move is logged and leaves the item where it
-    // was. Returns the number of moves that succeeded.
+    // was, and its index goes to `failed` when given. Each move is recorded in `journal` (begun
+    // with these names). Returns the number of moves that succeeded.
     static qsizetype moveItems(Run &run, const QByteArray &from, const QByteArray &to,
-                               const QList<QByteArray> &names);
+                               const QList<QByteArray> &names, const JournalRunWriter &journal = {},
+                               QList<qsizetype> *failed = nullptr);
 
     // Ends the run in hand after its current item, and joins the worker; waiting runs are
     // dropped. Later calls to whenIdle do nothing.

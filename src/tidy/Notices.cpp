@@ -13,11 +13,11 @@ namespace {
 constexpr double lastGenerationWithoutNotificationCenter = 1138;
 } // namespace
 
-void Notices::postNoticeWithTitle(const QString &title, const QString &text) {
+void Notices::postNoticeWithTitle(const QString &title, const QString &text, const Action &action) {
     if (std::floor(SystemVersion::appKitVersionNumber()) >
         lastGenerationWithoutNotificationCenter) {
         NSLog(QStringLiteral("On a 10.8 - 10.9.x has notification center!"));
-        postNotificationCenterNotice(title, text);
+        postNotificationCenterNotice(title, text, action);
         return;
     }
     NSLog(QStringLiteral("On a 10.7 - 10.7.x system... which does not have notification center so "
@@ -27,11 +27,14 @@ void Notices::postNoticeWithTitle(const QString &title, const QString &text) {
                                        QStringLiteral("launchNotifyClick"));
 }
 
-void Notices::postNotificationCenterNotice(const QString &title, const QString &text) {
+void Notices::postNotificationCenterNotice(const QString &title, const QString &text,
+                                           const Action &action) {
     UserNotification notification;
     notification.title = localizedString(title);
     notification.informativeText = text;
     notification.defaultSound = true;
+    notification.actionLabel = action.label;
+    notification.actionInvoked = action.invoked;
     UserNotifications::scheduleNotification(notification);
     UserNotifications::setDelegate(&userNotificationCenterShouldPresentNotification);
 }

@@ -18,7 +18,7 @@ void PendingNotice::itemsMoved(qsizetype count) {
         QTimer::singleShot(delayMilliseconds, &lifetime_, [this, countText] {
             pendingNoticeCount_ = 0;
             Notices::postNoticeWithTitle(
-                title_, QString(textFormat_).replace(QStringLiteral("%@"), countText));
+                title_, QString(textFormat_).replace(QStringLiteral("%@"), countText), action_);
         });
     }
     pendingNoticeCount_ += int(qMin<qsizetype>(count, INT_MAX - pendingNoticeCount_));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "Notices.h"
+
 #include <QObject>
 #include <QString>
 
@@ -19,10 +21,13 @@ public:
     // A run ended having moved (or tried to move) `count` items; none: nothing.
     void itemsMoved(qsizetype count);
     int pendingNoticeCount() const { return pendingNoticeCount_; }
+    // The button every later notice offers (an empty label: none).
+    void setAction(Notices::Action action) { action_ = std::move(action); }
 
 private:
     QString title_;
     QString textFormat_;
     int pendingNoticeCount_ = 0;
+    Notices::Action action_;
     QObject lifetime_; // a notice still scheduled when this ends is dropped
 };

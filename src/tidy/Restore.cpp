@@ -7,6 +7,7 @@
 #include "FileManager.h"
 #include "Log.h"
 #include "MonthFolder.h"
+#include "MoveJournal.h"
 #include "MoveWorker.h"
 #include "OpenPanel.h"
 #include "StandardFolders.h"
@@ -16,14 +17,15 @@
 #include <QFile>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
-                 MoveWorker *worker, QObject *parent)
+                 MoveWorker *worker, std::shared_ptr<MoveJournal> journal, QObject *parent)
     : QObject(parent)
     , panel_(panel)
     , today_(std::move(today))
     , filter_(defaults)
     , notice_(QStringLiteral("Restore Complete"), QStringLiteral("Finished Restoring:%@ items"))
     , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
-    , worker_(worker ? worker : ownWorker_.get()) {}
+    , worker_(worker ? worker : ownWorker_.get())
+    , journal_(std::move(journal)) {}
 
 Restore::~Restore() = default;
 
@@ -67,7 +69,8 @@ void Restore::restoreFromFolder(const QString &folder) {
         const QByteArray from = QFile::encodeName(appendingPathComponent(folder, QString()));
         const auto items = std::make_shared<QList<QByteArray>>();
         worker_->start(
-            [items, from, to, skipped = filter_.skippedNames()](MoveWorker::Run &run) {
+            [items, from, to, skipped = filter_.skippedNames(),
+             journal = journal_](MoveWorker::Run &run) {
                 *items = ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from),
                                                     skipped);
                 NSLog(QStringLiteral("Files to restore are: %1").arg(description(*items)));
@@ -77,7 +80,9 @@ void Restore::restoreFromFolder(const QString &folder) {
                 run.setTotal(items->size());
                 // A failed move (most often: the Desktop already holds that name) leaves the
                 // item in the chosen folder; it still counts.
-                MoveWorker::moveItems(run, from, to, *items);
+                MoveWorker::moveItems(run, from, to, *items,
+                                      JournalRunWriter::begin(journal, JournalRun::Kind::Restore, 0,
+                                                              from, to, *items));
             },
             [this, items] {
                 if (items->isEmpty()) {
@@ -89,6 +94,7 @@ void Restore::restoreFromFolder(const QString &folder) {
                     return;
                 }
                 notice_.itemsMoved(items->size());
+                emit runEnded();
             });
     });
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 
+class MoveJournal;
 class MoveWorker;
 class OpenPanel;
 class UserDefaults;
@@ -25,9 +26,10 @@ class Restore : public QObject {
 public:
     // `today`: the date whose month folder the restore names in the log. `worker`: shared with
     // the clean (not owned); null: a worker of its own.
+    // `journal`: where each run's moves are recorded; none: nowhere.
     Restore(const UserDefaults &defaults, OpenPanel &panel,
             std::function<QDate()> today = &QDate::currentDate, MoveWorker *worker = nullptr,
-            QObject *parent = nullptr);
+            std::shared_ptr<MoveJournal> journal = {}, QObject *parent = nullptr);
     ~Restore() override;
 
     // Opens the folder chooser in destination / "Quillmere" (`destination` is the destination
@@ -37,6 +39,9 @@ public:
     int pendingNoticeCount() const { return notice_.pendingNoticeCount(); }
     // Tests: runs the event loop until the restore asked for has ended.
     void waitForIdle();
+
+signals:
+    void runEnded(); // a run that moved (or tried to move) items has ended
 
 private:
     void restoreFromFolder(const QString &folder);
@@ -48,4 +53,5 @@ private:
     PendingNotice notice_;
     std::unique_ptr<MoveWorker> ownWorker_;
     MoveWorker *worker_;
+    std::shared_ptr<MoveJournal> journal_;
 };
