@@ -77,6 +77,13 @@ private:
     void automaticCleanEnded(std::optional<quint64> itemsLeft);
     void showProgress();
 
+    // Hot keys: the clean shortcut and the fixed Super+F2 one.
+    void registerHotKeys();
+    void resetShortcutRegistration();
+    void resetConstantShortcutRegistration();
+    void unregisterHotKeys();
+    std::optional<QString> constantShortcutMonitor_;
+
     UserDefaults &defaults_;
     MenuBarWindow &window_;
     Ui::MainContent &ui_;
