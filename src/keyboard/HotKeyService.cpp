@@ -48,27 +48,13 @@ quint64 HotKeyService::registerEventHotKey(quint32 keyCode, quint32 carbonFlags,
     const quint64 ref = ++lastRef_;
     if (!b->grab(ref, keyCode, carbonFlags))
         return 0;
-    registrations_[ref] = {id, keyCode, carbonFlags};
+    registrations_[ref] = id;
     return ref;
 }
 
 void HotKeyService::unregisterEventHotKey(quint64 ref) {
     if (registrations_.erase(ref) && backend_)
         backend_->ungrab(ref);
-}
-
-bool HotKeyService::canRegister(quint32 keyCode, quint32 carbonFlags) {
-    HotKeyBackend *b = backend();
-    if (!b)
-        return true;
-    for (const auto &[ref, registration] : registrations_)
-        if (registration.keyCode == keyCode && registration.carbonFlags == carbonFlags)
-            return true; // trying it would release the one held
-    const quint64 probe = ++lastRef_;
-    if (!b->grab(probe, keyCode, carbonFlags))
-        return false;
-    b->ungrab(probe);
-    return true;
 }
 
 QString HotKeyService::unavailableReason() {
@@ -83,7 +69,7 @@ QString HotKeyService::unavailableReason() {
 
 void HotKeyService::setBackendForTesting(std::unique_ptr<HotKeyBackend> backend) {
     HotKeyService &s = shared();
-    for (const auto &[ref, registration] : s.registrations_)
+    for (const auto &[ref, id] : s.registrations_)
         if (s.backend_)
             s.backend_->ungrab(ref);
     s.registrations_.clear();
@@ -99,7 +85,7 @@ void HotKeyService::pressed(quint64 ref) {
     // The identifier is taken now, as the press happens; the handler runs from the event loop, so
     // that an alert it shows never runs inside the backend's own event handling.
     QMetaObject::invokeMethod(
-        qApp, [this, id = registration->second.id] { deliver(id); }, Qt::QueuedConnection);
+        qApp, [this, id = registration->second] { deliver(id); }, Qt::QueuedConnection);
 }
 
 void HotKeyService::deliver(EventHotKeyID id) {

@@ -50,9 +50,6 @@ public:
     // holds it, or there is no backend).
     quint64 registerEventHotKey(quint32 keyCode, quint32 carbonFlags, EventHotKeyID id);
     void unregisterEventHotKey(quint64 ref);
-    // Whether the combination could be registered now: false when another program holds it.
-    // True for a combination registered here already, and where no backend can tell.
-    bool canRegister(quint32 keyCode, quint32 carbonFlags);
 
     // Empty while global keys work; otherwise one line for the settings tab.
     QString unavailableReason();
@@ -70,12 +67,7 @@ private:
     std::unique_ptr<HotKeyBackend> backend_;
     EventHandler handler_;
     quint64 lastRef_ = 0;
-    struct Registration {
-        EventHotKeyID id;
-        quint32 keyCode = 0;
-        quint32 carbonFlags = 0;
-    };
-    std::map<quint64, Registration> registrations_;
+    std::map<quint64, EventHotKeyID> registrations_;
 };
 
 // The backends, each null when this session cannot use it.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "ShortcutUserDefaultsHotKey.h"
 
+#include "Log.h"
 #include "ShortcutHotKey.h"
 #include "UserDefaults.h"
 
@@ -45,6 +46,10 @@ void ShortcutUserDefaultsHotKey::installHotKeyFromUserDefaults() {
     if (!shortcut)
         return;
     monitor_ = ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(*shortcut, handler_);
+    if (!monitor_)
+        NSLog(QStringLiteral("The shortcut %1 stored under %2 is not a global hot key: it is in "
+                             "use, or this session has no global keys")
+                  .arg(shortcut->description(KeyboardLayout::current()), userDefaultsKey_));
 }
 
 void ShortcutSettings::registerGlobalShortcutWithUserDefaultsKey(UserDefaults &defaults,

@@ -2,7 +2,6 @@
 #include "ShortcutView.h"
 
 #include "Alerts.h"
-#include "HotKeyService.h"
 #include "ShortcutDefaultsObserver.h"
 #include "Strings.h"
 #include "SymbolicHotKeys.h"
@@ -356,16 +355,10 @@ bool ShortcutView::handleKey(const QKeyEvent &event) {
         beep()();
         return true;
     }
+    // A combination another X client grabbed never reaches the recorder: that client gets it.
     ShortcutError error;
-    bool taken = candidate.isTakenError(&error, SymbolicHotKeys::copySymbolicHotKeys(layout),
-                                        mainMenu_ ? mainMenu_() : MenuModel(), layout);
-    if (!taken &&
-        !HotKeyService::shared().canRegister(candidate.carbonKeyCode(), candidate.carbonFlags())) {
-        taken = true;
-        error.localizedDescription =
-            localizedString(QStringLiteral("Another program already uses this combination."));
-    }
-    if (taken) {
+    if (candidate.isTakenError(&error, SymbolicHotKeys::copySymbolicHotKeys(layout),
+                               mainMenu_ ? mainMenu_() : MenuModel(), layout)) {
         ShortcutKeyMonitor &monitor = ShortcutKeyMonitor::shared();
         monitor.activateResignObserver(false, nullptr);
         monitor.activateEventMonitoring(false);
