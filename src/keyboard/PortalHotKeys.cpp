@@ -79,7 +79,7 @@ public:
         qDBusRegisterMetaType<PortalShortcut>();
         qDBusRegisterMetaType<QList<PortalShortcut>>();
         bus_.connect(portalService, portalPath, shortcutsInterface, QStringLiteral("Activated"),
-                     this, SLOT(activated(QDBusObjectPath, QString, qulonglong, QVariantMap)));
+                     this, SLOT(activated(QDBusMessage)));
     }
 
     ~PortalHotKeys() override { closeSession(); }
@@ -99,10 +99,12 @@ public:
     }
 
 private slots:
-    void activated(const QDBusObjectPath &session, const QString &id, qulonglong,
-                   const QVariantMap &) {
-        if (session.path() != session_)
+    // Activated(o session_handle, s shortcut_id, t timestamp, a{sv} options)
+    void activated(const QDBusMessage &message) {
+        const QVariantList args = message.arguments();
+        if (args.size() < 2 || args[0].value<QDBusObjectPath>().path() != session_)
             return;
+        const QString id = args[1].toString();
         for (const auto &[ref, shortcut] : shortcuts_)
             if (shortcut.first == id && pressed)
                 pressed(ref);

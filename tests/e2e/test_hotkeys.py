@@ -4,13 +4,16 @@ import os
 import plistlib
 import subprocess
 import sys
+import json
 import unittest
 from plistlib import UID
 
-from quillmere_e2e import ProgramTestCase
+from quillmere_e2e import BINARY, ProgramTestCase
 
 CONTROL, OPTION = 0x40000, 0x80000
 kVK_ANSI_J, kVK_ANSI_K = 38, 40
+# python3-dbus and python3-gi are Debian's, for Debian's own interpreter.
+DEBIAN_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 
 # Another X client that holds Control-Alt-K on the root window until it is ended.
 HOLDER = r"""
@@ -108,6 +111,44 @@ class HotKeyTest(ProgramTestCase):
         self.press(window, "alt+c")
         self.wait_until(lambda: self.cleaned("stays.txt"), "the button's clean")
         self.assertIsNone(self.program.poll())
+
+class PortalHotKeyTest(ProgramTestCase):
+    """Without an X server to grab on, the desktop portal's global shortcuts carry the key."""
+
+    def test_the_portal_binds_the_shortcut_and_its_activation_cleans(self):
+        binds = self.path("binds.jsonl")
+        portal = subprocess.Popen([DEBIAN_PYTHON, os.path.join(os.path.dirname(__file__),
+                                                                "portal_standin.py"), binds],
+                                  env=self.desk.env, stdout=subprocess.PIPE, text=True)
+        self.addCleanup(portal.wait)
+        self.addCleanup(portal.terminate)
+        self.assertEqual(portal.stdout.readline().strip(), "ready")
+
+        self.put_on_desktop("via portal.txt")
+        self.write_settings(CleanShortcutEnabled=True,
+                            CleanShortcut=shortcut_data(kVK_ANSI_K, CONTROL | OPTION))
+        env = dict(self.desk.env, QT_QPA_PLATFORM="offscreen", LC_ALL="en_US.UTF-8")
+        self.log = open(self.path(".quillmere.log"), "wb")
+        self.program = subprocess.Popen([BINARY], env=env, stdout=self.log,
+                                        stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+        self.addCleanup(self.program.wait)
+        self.addCleanup(self.program.terminate)
+
+        def bound():
+            return os.path.exists(binds) and open(binds).read().strip()
+        self.wait_until(bound, "the bind request")
+        with open(binds) as f:
+            request = json.loads(f.read().splitlines()[-1])
+        self.assertEqual([o["preferred_trigger"] for _, o in request["shortcuts"]],
+                         ["CTRL+ALT+k"])
+        self.desk.run(["dbus-send", "--session", "--dest=org.freedesktop.portal.Desktop",
+                       "--type=method_call", "/org/freedesktop/portal/desktop",
+                       "org.quillmere.Test.Press", "string:CTRL+ALT+k"])
+        self.wait_until(lambda: os.path.exists(os.path.join(self.month_folder(), "via portal.txt")),
+                        "the portal's clean")
+        self.wait_until(lambda: ("Clean Complete", "Finished Cleaning:1 items")
+                        in self.desk.notices(), "the notice")
+
 
 if __name__ == "__main__":
     unittest.main()
