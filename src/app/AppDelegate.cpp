@@ -24,6 +24,9 @@
 #include "OpenPanel.h"
 #include "PathWatcher.h"
 #include "Restore.h"
+#include "ShortcutHotKey.h"
+#include "ShortcutUserDefaultsHotKey.h"
+#include "ShortcutView.h"
 #include "StandardFolders.h"
 #include "StartupVersions.h"
 #include "Strings.h"
@@ -40,6 +43,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
+#include <QMenuBar>
 #include <QPointer>
 #include <QProgressBar>
 #include <QSysInfo>
@@ -145,6 +149,7 @@ AppDelegate::~AppDelegate() {
     watcher_.reset();
     // Undo the recorder's binding: the controls may outlive the controller.
     disconnect(this, &AppDelegate::shortcutEnabledChanged, ui_.shortcutView, nullptr);
+    unregisterHotKeys();
 }
 
 void AppDelegate::bindSettingsControls() {
@@ -206,7 +211,7 @@ void AppDelegate::applicationDidFinishLaunching() {
     exceptions_->load();
     ui_.exceptionsFileMessage->setText(exceptions_->fileMessage());
     ui_.exceptionsFileMessage->setVisible(!exceptions_->fileMessage().isEmpty());
-    // The global shortcuts register here once the hot-key service is part of the program.
+    registerHotKeys();
     QTimer::singleShot(0, exceptions_.get(), &ExceptionsList::reloadData);
 
     startOutsideComponents(); // crash reports, the updater, the usage report, the update check
@@ -408,6 +413,7 @@ void AppDelegate::setShortcutEnabled(bool enabled) {
     if (enabled == isShortcutEnabled())
         return;
     defaults_.setBool(enabled, SettingsKeys::CleanShortcutEnabled);
+    resetShortcutRegistration();
     emit shortcutEnabledChanged(enabled);
 }
 
@@ -419,6 +425,7 @@ void AppDelegate::setConstantShortcutEnabled(bool enabled) {
     if (enabled == isConstantShortcutEnabled())
         return;
     defaults_.setBool(enabled, SettingsKeys::ConstantShortcutEnabled);
+    resetConstantShortcutRegistration();
     emit constantShortcutEnabledChanged(enabled);
 }
 
@@ -536,4 +543,49 @@ void AppDelegate::LoginAction() {
         NSLog(QStringLiteral("Off removing from login items."));
         items.removeItems();
     }
+}
+
+// Hot keys
+
+void AppDelegate::registerHotKeys() {
+    ui_.shortcutView->setMainMenu(
+        [this] { return MenuModel::fromActions(window_.menuBar()->actions()); });
+    ui_.shortcutView->setAssociatedUserDefaultsKey(defaults_, SettingsKeys::CleanShortcut);
+    resetShortcutRegistration();
+    resetConstantShortcutRegistration();
+    const QString reason = HotKeyService::shared().unavailableReason();
+    ui_.hotKeyUnavailableLabel->setText(reason);
+    ui_.hotKeyUnavailableLabel->setVisible(!reason.isEmpty());
+    if (!reason.isEmpty())
+        NSLog(reason);
+}
+
+void AppDelegate::resetShortcutRegistration() {
+    if (isShortcutEnabled())
+        ShortcutSettings::registerGlobalShortcutWithUserDefaultsKey(
+            defaults_, SettingsKeys::CleanShortcut,
+            [this] { cleaner_->cleanDesktopItems(CleanTrigger::Shortcut); });
+    else
+        ShortcutSettings::unregisterGlobalShortcutWithUserDefaultsKey(SettingsKeys::CleanShortcut);
+}
+
+void AppDelegate::resetConstantShortcutRegistration() {
+    if (isConstantShortcutEnabled()) {
+        constexpr quint64 kVK_F2 = 120;
+        constantShortcutMonitor_ = ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(
+            Shortcut(kVK_F2, Shortcut::NSCommandKeyMask), [] {
+                Alerts::runModal({localizedString(QStringLiteral("⌘F2 has been pressed.")),
+                                  QString(),
+                                  {localizedString(QStringLiteral("OK"))},
+                                  Alert::Warning});
+            });
+    } else {
+        ShortcutMonitor::removeGlobalHotkeyMonitor(std::exchange(constantShortcutMonitor_, {}));
+    }
+}
+
+void AppDelegate::unregisterHotKeys() {
+    // The handlers hold this controller.
+    ShortcutSettings::unregisterGlobalShortcutWithUserDefaultsKey(SettingsKeys::CleanShortcut);
+    ShortcutMonitor::removeGlobalHotkeyMonitor(std::exchange(constantShortcutMonitor_, {}));
 }

@@ -94,6 +94,13 @@ private:
     void setUpUndo();
     void showUndoOffer();
 
+    // Hot keys: the clean shortcut and the fixed Super+F2 one.
+    void registerHotKeys();
+    void resetShortcutRegistration();
+    void resetConstantShortcutRegistration();
+    void unregisterHotKeys();
+    std::optional<QString> constantShortcutMonitor_;
+
     UserDefaults &defaults_;
     MenuBarWindow &window_;
     Ui::MainContent &ui_;

@@ -33,7 +33,10 @@ int returnCodeOf(QMessageBox *box) {
 } // namespace
 
 int Alerts::runAlertPanel(const QString &title, const QString &message, const QString &button) {
-    const Alert alert{title, message, {button}, Alert::Warning};
+    return runModal(Alert{title, message, {button}, Alert::Warning});
+}
+
+int Alerts::runModal(const Alert &alert) {
     if (presenter())
         return presenter()(alert);
     QMessageBox *box = makeBox(alert);

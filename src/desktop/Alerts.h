@@ -23,6 +23,8 @@ constexpr int SecondButtonReturn = 1001;
 
 // A modal panel with one button; returns when the user dismissed it.
 int runAlertPanel(const QString &title, const QString &message, const QString &button);
+// A modal alert; returns when the user dismissed it.
+int runModal(const Alert &alert);
 // An alert that belongs to no window: shown without blocking; `didEnd` gets the return code
 // on the main thread once it is dismissed, unless `context` has been destroyed by then.
 void beginSheet(const Alert &alert, QObject *context, std::function<void(int returnCode)> didEnd);

@@ -185,6 +185,18 @@ QString KeyboardLayout::unshiftedCharacter(quint32 xkbKeyCode) const {
     return text;
 }
 
+QString KeyboardLayout::keysymName(quint32 xkbKeyCode) const {
+    if (!keymap_)
+        return {};
+    const xkb_keysym_t *keysyms = nullptr;
+    if (xkb_keymap_key_get_syms_by_level(keymap_.get(), xkbKeyCode, group_, 0, &keysyms) < 1)
+        return {};
+    std::array<char, 64> name{};
+    if (xkb_keysym_get_name(keysyms[0], name.data(), name.size()) <= 0)
+        return {};
+    return QString::fromLatin1(name.data());
+}
+
 std::optional<quint32> KeyboardLayout::xkbKeyCode(quint32 keysym) const {
     if (!keymap_)
         return std::nullopt;

@@ -30,6 +30,10 @@ public:
     // dead_acute); empty when it types nothing or only a keysym without a character.
     QString unshiftedCharacter(quint32 xkbKeyCode) const;
 
+    // The name of the keysym the key gives without modifiers ("k", "F2", "space"), as the
+    // desktop portal's shortcut triggers write keys; empty when the key gives none.
+    QString keysymName(quint32 xkbKeyCode) const;
+
     // The key that produces `keysym`, preferring the active group and the lowest shift level.
     std::optional<quint32> xkbKeyCode(quint32 keysym) const;
 
