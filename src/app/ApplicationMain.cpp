@@ -2,6 +2,7 @@
 #include "ApplicationMain.h"
 
 #include "AppDelegate.h"
+#include "GraphicalSession.h"
 #include "Log.h"
 #include "MainMenu.h"
 #include "MenuBarWindow.h"
@@ -12,9 +13,17 @@
 #include <QApplication>
 #include <QDir>
 #include <QTimer>
+#include <cstdio>
+#include <memory>
 
 int ApplicationMain(int argc, char **argv) {
+    if (!GraphicalSession::plausible(QProcessEnvironment::systemEnvironment())) {
+        std::fprintf(stderr, "%s\n", qPrintable(GraphicalSession::missingMessage()));
+        return 1;
+    }
+    auto guard = std::make_unique<GraphicalSession::StartGuard>();
     QApplication app(argc, argv);
+    guard.reset();
     QApplication::setApplicationName(QStringLiteral("Quillmere"));
     QApplication::setApplicationDisplayName(QStringLiteral("Quillmere"));
     QApplication::setDesktopFileName(QStringLiteral("quillmere"));
