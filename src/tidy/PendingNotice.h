@@ -19,10 +19,13 @@ public:
     // A run ended having moved (or tried to move) `count` items; none: nothing.
     void itemsMoved(qsizetype count);
     int pendingNoticeCount() const { return pendingNoticeCount_; }
+    // A run of its own (the command line's, which ends the process) posts without waiting.
+    void setDelay(int milliseconds) { delay_ = milliseconds; }
 
 private:
     QString title_;
     QString textFormat_;
     int pendingNoticeCount_ = 0;
+    int delay_ = delayMilliseconds;
     QObject lifetime_; // a notice still scheduled when this ends is dropped
 };
