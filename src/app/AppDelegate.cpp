@@ -383,3 +383,13 @@ void AppDelegate::setConstantShortcutEnabled(bool enabled) {
     defaults_.setBool(enabled, SettingsKeys::ConstantShortcutEnabled);
     emit constantShortcutEnabledChanged(enabled);
 }
+
+// Requests handed over by a later start
+
+void AppDelegate::cleanFromCommandLine() {
+    cleaner_->cleanDesktopItems(CleanTrigger::CommandLine);
+}
+
+void AppDelegate::restoreFromCommandLine(const QString &folder) {
+    restore_->restoreFolder(folder, [](const Restore::Result &) {});
+}

@@ -62,6 +62,11 @@ public:
 
     QString menuBarIconName() const { return menuBarIconName_; }
 
+    // Requests handed over by a later start (the command line): told by notices, never alerts.
+    void cleanFromCommandLine();
+    void restoreFromCommandLine(const QString &folder);
+    const Cleaner &cleaner() const { return *cleaner_; }
+
 signals:
     void shortcutEnabledChanged(bool enabled);
     void constantShortcutEnabledChanged(bool enabled);

@@ -2,7 +2,9 @@
 #include "ApplicationMain.h"
 
 #include "AppDelegate.h"
+#include "ApplicationBus.h"
 #include "Bundle.h"
+#include "Cleaner.h"
 #include "CommandLine.h"
 #include "CommandRun.h"
 #include "GraphicalSession.h"
@@ -10,6 +12,7 @@
 #include "MainMenu.h"
 #include "MenuBarWindow.h"
 #include "StandardFolders.h"
+#include "StatusAdaptor.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
 
@@ -20,6 +23,9 @@
 #include <memory>
 
 namespace {
+// The name on the session bus, the launcher's file name and the metainfo id.
+const QString applicationId = QStringLiteral("org.quillmere.Quillmere");
+
 QStringList argumentsOf(int argc, char **argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
@@ -59,6 +65,14 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
     if (!command.verbose())
         setLogSink([](const QString &) {}); // a command says what it has to in one line
 
+    // A running Quillmere does it, with its window and its notices.
+    if (const auto error = ApplicationBus::handOver(applicationId, command.actionName(),
+                                                    command.actionParameters())) {
+        if (error->isEmpty())
+            return CommandRun::Done;
+        print(stderr, QStringLiteral("The running Quillmere refused: %1").arg(*error));
+        return CommandRun::NotDone;
+    }
     if (command.action() == CommandLine::Action::Quit)
         return CommandRun::Done; // nothing runs that could quit
     UserDefaults defaults(UserDefaults::standardFilePath());
@@ -67,7 +81,51 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
                : CommandRun::restore(defaults, command.folder());
 }
 
-int runWindow(int argc, char **argv) {
+// What a later start hands over: showing the window, a clean or restore told by notices, quitting.
+void answerLaterStarts(ApplicationBus &bus, AppDelegate &delegate, MenuBarWindow &window,
+                       const Ui::MainContent &ui) {
+    const auto show = [&window] {
+        window.show();
+        window.raise();
+        window.activateWindow();
+    };
+    bus.setActivate(show);
+    bus.addAction(QStringLiteral("show"), [show](const QVariantList &) {
+        show();
+        return QString();
+    });
+    bus.addAction(QStringLiteral("clean"), [&delegate](const QVariantList &) {
+        delegate.cleanFromCommandLine();
+        return QString();
+    });
+    // The launcher's "Restore…" opens the chooser; the command line names its folder.
+    bus.addAction(QStringLiteral("restore"), [&delegate](const QVariantList &parameters) {
+        if (parameters.isEmpty()) {
+            delegate.restoreFiles();
+            return QString();
+        }
+        if (parameters.size() != 1 || parameters[0].typeId() != QMetaType::QString)
+            return QStringLiteral("restore takes one folder");
+        delegate.restoreFromCommandLine(parameters[0].toString());
+        return QString();
+    });
+    bus.addAction(QStringLiteral("quit"), [](const QVariantList &) {
+        // After the answer has gone out.
+        QTimer::singleShot(0, qApp, &QCoreApplication::quit);
+        return QString();
+    });
+    new StatusAdaptor(bus.exported(), {[&ui] { return int(ui.LevelIndicator->doubleValue()); },
+                                       [&delegate] {
+                                           const auto last = delegate.cleaner().lastClean();
+                                           return last ? last->ended : QDateTime();
+                                       },
+                                       [&delegate] {
+                                           const auto last = delegate.cleaner().lastClean();
+                                           return last ? last->moved : 0;
+                                       }});
+}
+
+int runWindow(int argc, char **argv, const CommandLine &command) {
     if (!GraphicalSession::plausible(QProcessEnvironment::systemEnvironment())) {
         print(stderr, GraphicalSession::missingMessage());
         return 1;
@@ -76,8 +134,27 @@ int runWindow(int argc, char **argv) {
     QApplication app(argc, argv);
     guard.reset();
     QApplication::setApplicationDisplayName(QStringLiteral("Quillmere"));
-    QApplication::setDesktopFileName(QStringLiteral("quillmere"));
+    QApplication::setDesktopFileName(applicationId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/Quillmere.png")));
+
+    // One Quillmere per session: two would write the same settings and move the same files.
+    ApplicationBus bus(applicationId);
+    switch (bus.claim()) {
+    case ApplicationBus::Claim::OwnedByAnother:
+        if (const auto error = ApplicationBus::handOver(applicationId, command.actionName())) {
+            if (error->isEmpty())
+                return 0;
+            print(stderr, QStringLiteral("The running Quillmere refused: %1").arg(*error));
+            return 1;
+        }
+        NSLog(QStringLiteral("The Quillmere that ran has ended; this one runs alone"));
+        break;
+    case ApplicationBus::Claim::NoBus:
+        NSLog(QStringLiteral("No session bus: this Quillmere cannot tell whether another runs"));
+        break;
+    case ApplicationBus::Claim::Owned:
+        break;
+    }
 
     // The folder of the exceptions file; nothing else creates it.
     const QString support = StandardFolders::applicationSupport();
@@ -97,6 +174,7 @@ int runWindow(int argc, char **argv) {
 
     AppDelegate delegate(defaults, window, ui);
     delegate.awakeFromNib();
+    answerLaterStarts(bus, delegate, window, ui);
     window.show();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
@@ -109,5 +187,5 @@ int ApplicationMain(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
     QCoreApplication::setApplicationVersion(Bundle::version());
     const CommandLine command(argumentsOf(argc, argv));
-    return command.needsWindow() ? runWindow(argc, argv) : runCommand(argc, argv, command);
+    return command.needsWindow() ? runWindow(argc, argv, command) : runCommand(argc, argv, command);
 }
