@@ -60,6 +60,7 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
     case CommandLine::Action::Quit:
     case CommandLine::Action::Start:
     case CommandLine::Action::Show:
+    case CommandLine::Action::RestoreChooser:
         break;
     }
     if (!command.verbose())
@@ -177,6 +178,8 @@ int runWindow(int argc, char **argv, const CommandLine &command) {
     answerLaterStarts(bus, delegate, window, ui);
     window.show();
     QTimer::singleShot(0, &delegate, &AppDelegate::applicationDidFinishLaunching);
+    if (command.action() == CommandLine::Action::RestoreChooser) // once the start has run
+        QTimer::singleShot(0, &delegate, &AppDelegate::restoreFiles);
     QObject::connect(&app, &QCoreApplication::aboutToQuit, &delegate,
                      &AppDelegate::applicationWillTerminate);
     return QApplication::exec();

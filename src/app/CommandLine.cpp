@@ -25,13 +25,16 @@ CommandLine::CommandLine(const QStringList &arguments) {
         QStringLiteral("restore"),
         tr("Moves the items in FOLDER (a month folder) back onto the Desktop and exits."),
         QStringLiteral("FOLDER"));
+    const QCommandLineOption restoreChooser(
+        QStringLiteral("restore-chooser"),
+        tr("Opens the chooser of the folder to restore (the launcher's Restore…)."));
     const QCommandLineOption show(QStringLiteral("show"),
                                   tr("Shows the window of the running Quillmere, or starts it."));
     const QCommandLineOption quit(QStringLiteral("quit"), tr("Quits the running Quillmere."));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         tr("Writes the log of --clean and --restore to standard error."));
-    parser_.addOptions({clean, restore, show, quit, verbose});
+    parser_.addOptions({clean, restore, restoreChooser, show, quit, verbose});
 
     if (!parser_.parse(arguments)) {
         action_ = Action::Error;
@@ -65,7 +68,7 @@ CommandLine::CommandLine(const QStringList &arguments) {
     }
     if (given > 1) {
         action_ = Action::Error;
-        error_ = tr("Give one of --clean, --restore, --show and --quit, once.");
+        error_ = tr("Give one of --clean, --restore, --restore-chooser, --show and --quit, once.");
         return;
     }
     if (action_ == Action::Restore) {
@@ -87,6 +90,7 @@ QString CommandLine::actionName() const {
     case Action::Clean:
         return QStringLiteral("clean");
     case Action::Restore:
+    case Action::RestoreChooser:
         return QStringLiteral("restore");
     case Action::Quit:
         return QStringLiteral("quit");

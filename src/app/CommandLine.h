@@ -11,7 +11,7 @@
 // nothing else; parsing needs no application object, the help text does.
 class CommandLine {
 public:
-    enum class Action { Start, Show, Clean, Restore, Quit, Help, Version, Error };
+    enum class Action { Start, Show, Clean, Restore, RestoreChooser, Quit, Help, Version, Error };
 
     explicit CommandLine(const QStringList &arguments);
 
@@ -19,7 +19,10 @@ public:
     QString folder() const { return folder_; } // --restore's, absolute
     bool verbose() const { return verbose_; }
     QString error() const { return error_; } // one line, for Action::Error
-    bool needsWindow() const { return action_ == Action::Start || action_ == Action::Show; }
+    bool needsWindow() const {
+        return action_ == Action::Start || action_ == Action::Show ||
+               action_ == Action::RestoreChooser;
+    }
 
     // The request as a running Quillmere takes it: an action of org.freedesktop.Application
     // ("show", "clean", "restore", "quit") and its parameters; empty for a plain start.
