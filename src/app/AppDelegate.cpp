@@ -589,3 +589,13 @@ void AppDelegate::unregisterHotKeys() {
     ShortcutSettings::unregisterGlobalShortcutWithUserDefaultsKey(SettingsKeys::CleanShortcut);
     ShortcutMonitor::removeGlobalHotkeyMonitor(std::exchange(constantShortcutMonitor_, {}));
 }
+
+// Requests handed over by a later start
+
+void AppDelegate::cleanFromCommandLine() {
+    cleaner_->cleanDesktopItems(CleanTrigger::CommandLine);
+}
+
+void AppDelegate::restoreFromCommandLine(const QString &folder) {
+    restore_->restoreFolder(folder, [](const Restore::Result &) {});
+}

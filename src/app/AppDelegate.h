@@ -75,6 +75,10 @@ public:
     // Tests: runs `call` after `ms` in place of a timer (the usage report's retry).
     using DelayedCall = std::function<void(int ms, std::function<void()> call)>;
     void setPerformAfterDelayForTesting(DelayedCall performAfterDelay);
+    // Requests handed over by a later start (the command line): told by notices, never alerts.
+    void cleanFromCommandLine();
+    void restoreFromCommandLine(const QString &folder);
+    const Cleaner &cleaner() const { return *cleaner_; }
 
 signals:
     void shortcutEnabledChanged(bool enabled);

@@ -82,6 +82,8 @@ Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs, MoveWorker *worker
                       QStringLiteral("Finished Cleaning:%@ items"))
     , automaticNotice_(QStringLiteral("Clean Complete"),
                        QStringLiteral("Finished Cleaning:%@ items"))
+    , commandLineNotice_(QStringLiteral("Clean Complete"),
+                         QStringLiteral("Finished Cleaning:%@ items"))
     , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
     , worker_(worker ? worker : ownWorker_.get()) {}
 
@@ -122,6 +124,8 @@ void Cleaner::run(CleanTrigger trigger) {
         NSLog(QStringLiteral(
             "The folder that the user wants clean items to move to does not exists"));
         reportMissingDestination(trigger);
+        if (inputs_.refused)
+            inputs_.refused(trigger, missingDestinationMessage);
         return ended(trigger, std::nullopt);
     }
     if (refuses(trigger))
@@ -180,6 +184,8 @@ void Cleaner::run(CleanTrigger trigger) {
         [this, outcome, trigger, threshold] {
             const auto count = quint64(outcome->items.size());
             if (outcome->moving) {
+                lastClean_ =
+                    LastClean{QDateTime::currentDateTime(), outcome->items.size(), outcome->moved};
                 (this->*pendingNoticeOf(trigger)).itemsMoved(outcome->items.size());
             } else {
                 reportNothingToMove(trigger, count, threshold);
@@ -191,7 +197,8 @@ void Cleaner::run(CleanTrigger trigger) {
 }
 
 void Cleaner::setNoticeAction(const Notices::Action &action) {
-    for (PendingNotice *notice : {&buttonNotice_, &shortcutNotice_, &automaticNotice_})
+    for (PendingNotice *notice :
+         {&buttonNotice_, &shortcutNotice_, &automaticNotice_, &commandLineNotice_})
         notice->setAction(action);
 }
 
@@ -212,11 +219,14 @@ bool Cleaner::refuses(CleanTrigger trigger) {
     NSLog(*reason);
     if (trigger == CleanTrigger::Button) {
         runAlert(title, *reason);
-    } else if (!noticedRefusals_.contains(*reason)) {
+    } else if (trigger == CleanTrigger::CommandLine || !noticedRefusals_.contains(*reason)) {
         // Told once per start: the automatic clean meets it on every change of the Desktop.
+        // A command asked for by hand is answered every time.
         noticedRefusals_.insert(*reason);
         Notices::postNoticeWithTitle(title, *reason);
     }
+    if (inputs_.refused)
+        inputs_.refused(trigger, *reason);
     return true;
 }
 
@@ -224,6 +234,9 @@ void Cleaner::reportMissingDestination(CleanTrigger trigger) const {
     if (trigger == CleanTrigger::Automatic)
         Notices::postNotificationCenterNotice(QStringLiteral("The folder does not exists"),
                                               missingDestinationMessage);
+    else if (trigger == CleanTrigger::CommandLine)
+        Notices::postNoticeWithTitle(QStringLiteral("The folder does not exists."),
+                                     missingDestinationMessage);
     else
         runAlert(QStringLiteral("The folder does not exists."), missingDestinationMessage);
 }
@@ -235,6 +248,7 @@ void Cleaner::reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 t
         runAlert(alreadyCleanTitle, alreadyCleanMessage);
         break;
     case CleanTrigger::Shortcut:
+    case CleanTrigger::CommandLine:
         Notices::postNoticeWithTitle(alreadyCleanTitle, alreadyCleanMessage);
         break;
     case CleanTrigger::Automatic:
@@ -250,6 +264,8 @@ PendingNotice Cleaner::*Cleaner::pendingNoticeOf(CleanTrigger trigger) {
         return &Cleaner::shortcutNotice_;
     case CleanTrigger::Automatic:
         return &Cleaner::automaticNotice_;
+    case CleanTrigger::CommandLine:
+        return &Cleaner::commandLineNotice_;
     case CleanTrigger::Button:
         break;
     }

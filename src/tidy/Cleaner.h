@@ -5,6 +5,7 @@
 #include "PendingNotice.h"
 
 #include <QDate>
+#include <QDateTime>
 #include <QSet>
 #include <QString>
 #include <QVariant>
@@ -17,8 +18,9 @@ class MoveWorker;
 class UserDefaults;
 
 // What started a clean. They share one algorithm and differ in their gate, their reports and
-// when they move.
-enum class CleanTrigger { Button, Shortcut, Automatic };
+// when they move. The command line's clean is the shortcut's, told by notices only: it may run
+// where no window can be shown.
+enum class CleanTrigger { Button, Shortcut, Automatic, CommandLine };
 
 // A number read the way a text field gives its integerValue: leading white space, an optional
 // sign, then decimal digits as far as they go; 0 when there are none ("12abc" → 12, "abc" → 0,
@@ -46,6 +48,15 @@ public:
         std::function<void(CleanTrigger, std::optional<quint64> itemsLeft)> runEnded = {};
         // Where each run's moves are recorded, so that they can be undone; none: nowhere.
         std::shared_ptr<MoveJournal> journal = {};
+        // Called before runEnded when a run ends without cleaning, with the reason in one line:
+        // no destination, a Desktop that must not be cleaned.
+        std::function<void(CleanTrigger, const QString &reason)> refused = {};
+    };
+    // The last run that moved items: when it ended, the items it found and those it moved.
+    struct LastClean {
+        QDateTime ended;
+        qsizetype found = 0;
+        qsizetype moved = 0;
     };
 
     // `worker`: shared with the restore (not owned); null: a worker of its own.
@@ -62,6 +73,9 @@ public:
     int pendingNoticeCount(CleanTrigger trigger) const;
     // The button the "Clean Complete" notices offer from now on.
     void setNoticeAction(const Notices::Action &action);
+    // The command line's notice without the half-second wait (its process ends with its run).
+    void postCommandLineNoticeAtOnce() { commandLineNotice_.setDelay(0); }
+    std::optional<LastClean> lastClean() const { return lastClean_; }
     // Tests and benchmarks: runs the event loop until every run asked for has ended.
     void waitForIdle();
 
@@ -82,9 +96,11 @@ private:
     PendingNotice buttonNotice_;
     PendingNotice shortcutNotice_;
     PendingNotice automaticNotice_;
+    PendingNotice commandLineNotice_;
     std::unique_ptr<MoveWorker> ownWorker_;
     MoveWorker *worker_;
-    bool waiting_[3] = {}; // per trigger
+    bool waiting_[4] = {}; // per trigger
     std::optional<CleanTrigger> inHand_;
     QSet<QString> noticedRefusals_; // the shortcut's and the automatic clean's, told once
+    std::optional<LastClean> lastClean_;
 };

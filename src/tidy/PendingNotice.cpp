@@ -15,7 +15,7 @@ void PendingNotice::itemsMoved(qsizetype count) {
         return;
     if (pendingNoticeCount_ == 0) {
         const QString countText = QString::number(count);
-        QTimer::singleShot(delayMilliseconds, &lifetime_, [this, countText] {
+        QTimer::singleShot(delay_, &lifetime_, [this, countText] {
             pendingNoticeCount_ = 0;
             Notices::postNoticeWithTitle(
                 title_, QString(textFormat_).replace(QStringLiteral("%@"), countText), action_);

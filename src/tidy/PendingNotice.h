@@ -23,11 +23,14 @@ public:
     int pendingNoticeCount() const { return pendingNoticeCount_; }
     // The button every later notice offers (an empty label: none).
     void setAction(Notices::Action action) { action_ = std::move(action); }
+    // A run of its own (the command line's, which ends the process) posts without waiting.
+    void setDelay(int milliseconds) { delay_ = milliseconds; }
 
 private:
     QString title_;
     QString textFormat_;
     int pendingNoticeCount_ = 0;
     Notices::Action action_;
+    int delay_ = delayMilliseconds;
     QObject lifetime_; // a notice still scheduled when this ends is dropped
 };

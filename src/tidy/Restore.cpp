@@ -9,12 +9,14 @@
 #include "MonthFolder.h"
 #include "MoveJournal.h"
 #include "MoveWorker.h"
+#include "Notices.h"
 #include "OpenPanel.h"
 #include "StandardFolders.h"
 #include "Strings.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<QDate()> today,
                  MoveWorker *worker, std::shared_ptr<MoveJournal> journal, QObject *parent)
@@ -49,43 +51,70 @@ void Restore::restoreFiles(const QString &destination) {
         .canCreateDirectories = false,
     };
     panel_.beginForChosenPath(options, this,
-                              [this](const QString &path) { restoreFromFolder(path); });
+                              [this](const QString &path) { restoreFromFolder(path, {}); });
 }
 
-void Restore::restoreFromFolder(const QString &folder) {
-    worker_->whenIdle(workerKey, [this, folder] {
+void Restore::restoreFolder(const QString &folder, std::function<void(const Result &)> ended) {
+    // The chooser offers only folders; a typed path may name anything.
+    if (!QFileInfo(folder).isDir()) {
+        const QString reason = tr("There is no folder %1 to restore from.").arg(folder);
+        NSLog(reason);
+        return report(reason, ended);
+    }
+    restoreFromFolder(folder, std::move(ended));
+}
+
+void Restore::report(const QString &reason,
+                     const std::function<void(const Result &)> &ended) const {
+    const QString title = QStringLiteral("Restore Error.");
+    if (ended) {
+        Notices::postNoticeWithTitle(title, reason);
+        ended(Result{0, 0, reason});
+    } else {
+        Alerts::runAlertPanel(localizedString(title), reason,
+                              localizedString(QStringLiteral("OK")));
+    }
+}
+
+void Restore::restoreFromFolder(const QString &folder, std::function<void(const Result &)> ended) {
+    worker_->whenIdle(workerKey, [this, folder, ended = std::move(ended)] {
         // Looked up as the run starts: the user's folders may have changed since the chooser
         // opened. Items moved onto a Desktop that is the home folder, or above it, would be
         // scattered there.
         if (const auto refusal = DesktopSafety::refusal(StandardFolders::desktop(),
                                                         QDir::homePath(), std::nullopt)) {
             NSLog(*refusal);
-            Alerts::runAlertPanel(localizedString(QStringLiteral("Restore Error.")), *refusal,
-                                  localizedString(QStringLiteral("OK")));
-            return;
+            return report(*refusal, ended);
         }
         const QByteArray to =
             QFile::encodeName(appendingPathComponent(StandardFolders::desktop(), QString()));
         const QByteArray from = QFile::encodeName(appendingPathComponent(folder, QString()));
-        const auto items = std::make_shared<QList<QByteArray>>();
+        struct Outcome {
+            QList<QByteArray> items;
+            qsizetype moved = 0;
+        };
+        const auto outcome = std::make_shared<Outcome>();
         worker_->start(
-            [items, from, to, skipped = filter_.skippedNames(),
+            [outcome, from, to, skipped = filter_.skippedNames(),
              journal = journal_](MoveWorker::Run &run) {
-                *items = ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from),
-                                                    skipped);
-                NSLog(QStringLiteral("Files to restore are: %1").arg(description(*items)));
-                if (items->isEmpty())
+                QList<QByteArray> &items = outcome->items;
+                items = ItemFilter::cleanableItems(FileManager::contentsOfDirectoryAtPath(from),
+                                                   skipped);
+                NSLog(QStringLiteral("Files to restore are: %1").arg(description(items)));
+                if (items.isEmpty())
                     return NSLog(QStringLiteral("Has no items to restore."));
                 NSLog(QStringLiteral("Has items to restore."));
-                run.setTotal(items->size());
+                run.setTotal(items.size());
                 // A failed move (most often: the Desktop already holds that name) leaves the
                 // item in the chosen folder; it still counts.
-                MoveWorker::moveItems(run, from, to, *items,
-                                      JournalRunWriter::begin(journal, JournalRun::Kind::Restore, 0,
-                                                              from, to, *items));
+                outcome->moved = MoveWorker::moveItems(
+                    run, from, to, items,
+                    JournalRunWriter::begin(journal, JournalRun::Kind::Restore, 0, from, to,
+                                            items));
             },
-            [this, items] {
-                if (items->isEmpty()) {
+            [this, outcome, ended] {
+                const qsizetype found = outcome->items.size();
+                if (found == 0 && !ended) {
                     Alerts::runAlertPanel(
                         localizedString(QStringLiteral("Restore Error.")),
                         localizedString(QStringLiteral("There are no items to restore at "
@@ -93,8 +122,15 @@ void Restore::restoreFromFolder(const QString &folder) {
                         localizedString(QStringLiteral("OK")));
                     return;
                 }
-                notice_.itemsMoved(items->size());
-                emit runEnded();
+                if (found == 0)
+                    Notices::postNoticeWithTitle(
+                        QStringLiteral("Restore Error."),
+                        QStringLiteral("There are no items to restore at this time."));
+                notice_.itemsMoved(found);
+                if (found > 0)
+                    emit runEnded();
+                if (ended)
+                    ended(Result{found, outcome->moved, QString()});
             });
     });
 }

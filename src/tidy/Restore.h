@@ -36,6 +36,19 @@ public:
     // field's text) and returns; the restore runs when the chooser completes.
     void restoreFiles(const QString &destination);
 
+    // How a restore asked for by a command ended: the items found and moved back, or, when it
+    // did not run, why (one line).
+    struct Result {
+        qsizetype found = 0;
+        qsizetype moved = 0;
+        QString refusal;
+    };
+    // The command line's restore of `folder`, without the chooser: told by notices, never by
+    // alerts (it may run where no window can be shown); `ended` gets the result on this thread.
+    void restoreFolder(const QString &folder, std::function<void(const Result &)> ended);
+    // The command line's notice without the half-second wait (its process ends with its run).
+    void postNoticeAtOnce() { notice_.setDelay(0); }
+
     int pendingNoticeCount() const { return notice_.pendingNoticeCount(); }
     // Tests: runs the event loop until the restore asked for has ended.
     void waitForIdle();
@@ -44,7 +57,9 @@ signals:
     void runEnded(); // a run that moved (or tried to move) items has ended
 
 private:
-    void restoreFromFolder(const QString &folder);
+    // `ended` null: the chooser's restore, told by alerts.
+    void restoreFromFolder(const QString &folder, std::function<void(const Result &)> ended);
+    void report(const QString &reason, const std::function<void(const Result &)> &ended) const;
 
     static constexpr int workerKey = 100; // apart from the clean's triggers
     OpenPanel &panel_;

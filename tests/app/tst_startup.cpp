@@ -8,6 +8,7 @@
 #include "StartupVersions.h"
 #include "SystemGeneration.h"
 
+#include <QAccessible>
 #include <QtTest>
 
 class TestStartup : public QObject {
@@ -29,6 +30,14 @@ private slots:
                 QVERIFY(!s->reports.logged(" folder " + folder + " does not exist").isEmpty());
             QCOMPARE(program.ui.LevelIndictorLabel->text(),
                      QStringLiteral("Cleaning is optional."));
+            // A screen reader hears the sentences the labels show, not a fixed name.
+            const std::pair<QLabel *, QString> shown[] = {
+                {program.ui.LevelIndictorLabel, "Cleaning is optional."},
+                {program.ui.aboutLabel, "Keeps your Desktop tidy."}};
+            for (const auto &[label, words] : shown)
+                QVERIFY(QAccessible::queryAccessibleInterface(label)
+                            ->text(QAccessible::Name)
+                            .contains(words));
             // Absent Booleans read NO: window mode, recorder off.
             QVERIFY(program.ui.quitButton->isHidden());
             QCOMPARE(program.ui.MenuAppSegment->selectedSegment(), 1);
