@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "Alerts.h"
+#include "AppMode.h"
 #include "AppSettingsKeys.h"
 #include "Bundle.h"
 #include "BundleImages.h"
@@ -115,6 +116,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     connect(ui_.helpButton, &QPushButton::clicked, this, &AppDelegate::showHelp);
     connect(ui_.quitButton, &QPushButton::clicked, qApp, &QApplication::quit);
     bindSettingsControls();
+    setUpModeSwitch();
 }
 
 AppDelegate::~AppDelegate() {
@@ -212,13 +214,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applyStartupMode() {
-    const bool menuBar = defaults_.boolForKey(SettingsKeys::AppShouldRunInMenuBar);
-    window_.setMenuBarIcon(Bundle::imageNamed(menuBarIconName_));
-    window_.setHasMenuBarIcon(menuBar);
-    window_.setAttachedToMenuBar(menuBar);
-    window_.setDetachable(false);
-    ui_.quitButton->setHidden(!menuBar);
-    ui_.MenuAppSegment->setSelectedSegment(menuBar ? 0 : 1);
+    mode_->applyStartupMode();
 }
 
 void AppDelegate::settleDestination() {
@@ -382,4 +378,12 @@ void AppDelegate::setConstantShortcutEnabled(bool enabled) {
         return;
     defaults_.setBool(enabled, SettingsKeys::ConstantShortcutEnabled);
     emit constantShortcutEnabledChanged(enabled);
+}
+
+// Menu-bar or window mode
+
+void AppDelegate::setUpModeSwitch() {
+    mode_ = std::make_unique<AppMode>(defaults_, window_, ui_, [this] { return menuBarIconName_; });
+    connect(ui_.MenuAppSegment, &SegmentedControl::activated, this,
+            [this](int segment) { mode_->menuAppSegmentAction(segment); });
 }

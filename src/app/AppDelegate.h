@@ -7,6 +7,7 @@
 #include <optional>
 #include <vector>
 
+class AppMode;
 class Cleaner;
 class DesktopWatch;
 class ExceptionsList;
@@ -91,4 +92,8 @@ private:
     std::unique_ptr<DesktopWatch> desktopWatch_; // the watcher's delegate
     std::vector<int> watcherObservers_;          // tokens on the workspace centre
     bool levelAfterAutomaticClean_ = false;      // the level waits for the clean's listing
+
+    // Menu-bar or window mode
+    void setUpModeSwitch();
+    std::unique_ptr<AppMode> mode_;
 };
