@@ -159,6 +159,8 @@ MenuBarWindow::MenuBarWindow(QWidget *parent)
             [this](const QVariant &v) { setWindowOpacity(v.toDouble()); });
     connect(windowFade_, &QVariantAnimation::finished, this, [this] {
         hide();
+        // Hiding ends the window's key status, which would fade it out once more.
+        windowFade_->stop();
         setWindowOpacity(1.0);
     });
     connect(qGuiApp, &QGuiApplication::applicationStateChanged, this,
