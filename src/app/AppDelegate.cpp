@@ -101,7 +101,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     });
     connect(mover_.get(), &MoveWorker::runFinished, ui_.cleanProgress, &QWidget::hide);
 
-    ui_.MenuAppSegment->setSegments({tr("Menu bar"), tr("Window")},
+    ui_.MenuAppSegment->setSegments({tr("M&enu bar"), tr("Wi&ndow")},
                                     {tr("Show in the menu bar"), tr("Show as a window")});
     ui_.ExceptionsSegmentControl->setMomentary(true);
     ui_.ExceptionsSegmentControl->setSegments({QStringLiteral("+"), QStringLiteral("−")},

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <vector>
 #include <xcb/xcb.h>
 
 namespace {
@@ -25,8 +26,22 @@ void TaskBar::setSkipsTaskBar(QWindow *window, bool skip) {
     const auto id = xcb_window_t(window->winId());
     const xcb_atom_t state = atom(c, "_NET_WM_STATE");
     const xcb_atom_t skipTaskbar = atom(c, "_NET_WM_STATE_SKIP_TASKBAR");
+    // The property for a window the manager has not taken in yet (it reads it then); a message
+    // for one it manages, whose state is the manager's (EWMH).
+    const std::unique_ptr<xcb_get_property_reply_t, decltype(&std::free)> current(
+        xcb_get_property_reply(c, xcb_get_property(c, 0, id, state, XCB_ATOM_ATOM, 0, 64), nullptr),
+        &std::free);
+    std::vector<xcb_atom_t> atoms;
+    if (current && current->format == 32) {
+        const auto *data = static_cast<const xcb_atom_t *>(xcb_get_property_value(current.get()));
+        atoms.assign(data, data + xcb_get_property_value_length(current.get()) / 4);
+    }
+    std::erase(atoms, skipTaskbar);
+    if (skip)
+        atoms.push_back(skipTaskbar);
+    xcb_change_property(c, XCB_PROP_MODE_REPLACE, id, state, XCB_ATOM_ATOM, 32,
+                        uint32_t(atoms.size()), atoms.data());
     if (window->isVisible()) {
-        // A mapped window's state belongs to the window manager: ask it (EWMH client message).
         const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(c)).data;
         xcb_client_message_event_t event{};
         event.response_type = XCB_CLIENT_MESSAGE;
@@ -39,10 +54,6 @@ void TaskBar::setSkipsTaskBar(QWindow *window, bool skip) {
         xcb_send_event(c, 0, screen->root,
                        XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
                        reinterpret_cast<const char *>(&event));
-    } else if (skip) {
-        xcb_change_property(c, XCB_PROP_MODE_APPEND, id, state, XCB_ATOM_ATOM, 32, 1, &skipTaskbar);
-    } else {
-        xcb_delete_property(c, id, state);
     }
     xcb_flush(c);
 }

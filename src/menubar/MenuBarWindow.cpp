@@ -446,9 +446,9 @@ void MenuBarWindow::changeEvent(QEvent *event) {
 
 void MenuBarWindow::showEvent(QShowEvent *event) {
     QMainWindow::showEvent(event);
-    // A window shown anew (after its flags changed too) states again that it has no entry.
-    if (!showsInTaskBar_)
-        QTimer::singleShot(0, this, [this] { TaskBar::setSkipsTaskBar(windowHandle(), true); });
+    // A window shown anew (after its flags changed too) states again whether it has an entry.
+    QTimer::singleShot(0, this,
+                       [this] { TaskBar::setSkipsTaskBar(windowHandle(), !showsInTaskBar_); });
 }
 
 void MenuBarWindow::windowDidBecomeKey() {
