@@ -236,6 +236,7 @@ private slots:
         window.setAttachedToMenuBar(true);
         view.mouseDown();
         QVERIFY(window.isVisible());
+        QTRY_VERIFY(window.windowButtons()[0]->isHidden()); // faded out, attached
         view.mouseDown();
         QTRY_VERIFY(!window.isVisible());
         QCOMPARE(window.windowOpacity(), 1.0);
