@@ -2,6 +2,7 @@
 #include "AppDelegate.h"
 
 #include "Alerts.h"
+#include "AppMode.h"
 #include "AppSettingsKeys.h"
 #include "Bundle.h"
 #include "BundleImages.h"
@@ -120,7 +121,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     });
     connect(mover_.get(), &MoveWorker::runFinished, ui_.cleanProgress, &QWidget::hide);
 
-    ui_.MenuAppSegment->setSegments({tr("Menu bar"), tr("Window")},
+    ui_.MenuAppSegment->setSegments({tr("M&enu bar"), tr("Wi&ndow")},
                                     {tr("Show in the menu bar"), tr("Show as a window")});
     ui_.ExceptionsSegmentControl->setMomentary(true);
     ui_.ExceptionsSegmentControl->setSegments({QStringLiteral("+"), QStringLiteral("−")},
@@ -137,6 +138,7 @@ AppDelegate::AppDelegate(UserDefaults &defaults, MenuBarWindow &window, Ui::Main
     bindSettingsControls();
     bindOutsideControls();
     setUpUndo();
+    setUpModeSwitch();
 }
 
 AppDelegate::~AppDelegate() {
@@ -233,13 +235,7 @@ void AppDelegate::applicationDidFinishLaunching() {
 }
 
 void AppDelegate::applyStartupMode() {
-    const bool menuBar = defaults_.boolForKey(SettingsKeys::AppShouldRunInMenuBar);
-    window_.setMenuBarIcon(Bundle::imageNamed(menuBarIconName_));
-    window_.setHasMenuBarIcon(menuBar);
-    window_.setAttachedToMenuBar(menuBar);
-    window_.setDetachable(false);
-    ui_.quitButton->setHidden(!menuBar);
-    ui_.MenuAppSegment->setSelectedSegment(menuBar ? 0 : 1);
+    mode_->applyStartupMode();
 }
 
 void AppDelegate::settleDestination() {
@@ -598,4 +594,12 @@ void AppDelegate::cleanFromCommandLine() {
 
 void AppDelegate::restoreFromCommandLine(const QString &folder) {
     restore_->restoreFolder(folder, [](const Restore::Result &) {});
+}
+
+// Menu-bar or window mode
+
+void AppDelegate::setUpModeSwitch() {
+    mode_ = std::make_unique<AppMode>(defaults_, window_, ui_, [this] { return menuBarIconName_; });
+    connect(ui_.MenuAppSegment, &SegmentedControl::activated, this,
+            [this](int segment) { mode_->menuAppSegmentAction(segment); });
 }

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+class AppMode;
 class Cleaner;
 class DesktopWatch;
 class ExceptionsList;
@@ -128,4 +129,7 @@ private:
     void askForUsageReports();
     std::unique_ptr<Updater> updater_; // none when the build names no update feed
     DelayedCall performAfterDelay_;
+    // Menu-bar or window mode
+    void setUpModeSwitch();
+    std::unique_ptr<AppMode> mode_;
 };

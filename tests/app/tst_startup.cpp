@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start-up as a person meets it: the first start, new versions, the settings controls, and the
 // images chosen for the toolkit generation. A second start is the end-to-end test's.
+#include "AppMode.h"
 #include "AppSettingsKeys.h"
 #include "Bundle.h"
 #include "BundleImages.h"
@@ -9,6 +10,7 @@
 #include "SystemGeneration.h"
 
 #include <QAccessible>
+#include <QMenuBar>
 #include <QtTest>
 
 class TestStartup : public QObject {
@@ -130,6 +132,45 @@ private slots:
                 QVERIFY(!Bundle::imageNamed(images.applicationIconName).isNull());
         }
         QCOMPARE(menuBarIcons.size(), 4);
+    }
+
+    // The mode control: menu bar after its alert, window again, and no menu bar without a tray.
+    void theModeSwitch() {
+        Program program(s->defaults);
+        program.ui.MenuAppSegment->findChildren<QAbstractButton *>()[0]->click();
+        QCOMPARE(program.ui.MenuAppSegment->selectedSegment(), 1); // offscreen: no tray at all
+        QVERIFY(s->reports.alerts.last().startsWith("Menu bar: Quillmere cannot show its icon: "));
+        QVERIFY(!s->defaults.objectForKey(SettingsKeys::AppShouldRunInMenuBar).isValid());
+
+        AppMode mode(
+            s->defaults, program.window, program.ui, [] { return "MLMenuBar"; },
+            [] {
+                return TrayAvailability{TrayKind::XEmbed, {}};
+            });
+        mode.menuAppSegmentAction(0);
+        QCOMPARE(s->reports.alerts.last(),
+                 "Menu bar: Please note that you will find the application in the menu bar from "
+                 "now on. Also you can find the quit button in the clean tab. [OK]");
+        QVERIFY(program.window.hasMenuBarIcon() && program.window.attachedToMenuBar());
+        QVERIFY(!program.window.isDetachable() && program.window.menuBar()->isHidden());
+        QVERIFY(!program.ui.quitButton->isHidden());
+        QVERIFY(
+            UserDefaults(s->home.settingsFile()).boolForKey(SettingsKeys::AppShouldRunInMenuBar));
+
+        mode.menuAppSegmentAction(1);
+        QVERIFY(!program.window.hasMenuBarIcon() && !program.window.attachedToMenuBar());
+        QVERIFY(!program.window.menuBar()->isHidden() && program.ui.quitButton->isHidden());
+        QCOMPARE(s->reports.logged("Off, the user does not want the app in the menu bar.").size(),
+                 1);
+        QVERIFY(
+            !UserDefaults(s->home.settingsFile()).boolForKey(SettingsKeys::AppShouldRunInMenuBar));
+
+        // Stored, but with no tray at this start: a window, and the choice kept for the next.
+        s->defaults.setBool(true, SettingsKeys::AppShouldRunInMenuBar);
+        Program again(s->defaults);
+        QVERIFY(!again.window.hasMenuBarIcon() && again.ui.quitButton->isHidden());
+        QCOMPARE(again.ui.MenuAppSegment->selectedSegment(), 1);
+        QVERIFY(s->defaults.boolForKey(SettingsKeys::AppShouldRunInMenuBar));
     }
 
 private:

@@ -41,7 +41,9 @@ class DesktopError(RuntimeError):
 
 
 class Desktop:
-    def __init__(self, home=None, window_manager=True, tray=True, notifications=True):
+    def __init__(self, home=None, window_manager=True, tray=True, notifications=True,
+                 tray_at_top=False):
+        self.tray_at_top = tray_at_top  # tint2's panel along the top edge, as a menu bar
         self._own_home = home is None
         self.home = home or tempfile.mkdtemp(prefix="quillmere-e2e-")
         self.window_manager, self.tray, self.notifications = window_manager, tray, notifications
@@ -73,7 +75,12 @@ class Desktop:
                 self._spawn("dunst", ["dunst", "-config", dunstrc])
                 self.wait_until(self._notifications_up, "dunst")
             if self.tray:
-                self._spawn("tint2", ["tint2"])
+                tint2 = ["tint2"]
+                if self.tray_at_top:
+                    with open("/etc/xdg/tint2/tint2rc") as f:
+                        rc = f.read().replace("panel_position = bottom", "panel_position = top")
+                    tint2 += ["-c", self._write(".config/tint2/tint2rc", rc)]
+                self._spawn("tint2", tint2)
                 self.wait_until(lambda: self._search("--classname", "tint2"), "tint2 tray")
         except BaseException:
             self.close()

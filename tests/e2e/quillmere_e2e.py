@@ -25,6 +25,8 @@ def version():
 class ProgramTestCase(unittest.TestCase):
     """Each test gets a fresh desktop and temporary HOME; `start()` runs the program in it."""
 
+    desktop_options = {}  # for Desktop(), e.g. the tray along the top edge
+
     def setUp(self):
         if not BINARY or not os.access(BINARY, os.X_OK):
             self.fail("QUILLMERE_BINARY must name the built program")
@@ -32,7 +34,7 @@ class ProgramTestCase(unittest.TestCase):
         # Quillmere, not about a busy machine.
         for attempt in (1, 2):
             try:
-                self.desk = Desktop().__enter__()
+                self.desk = Desktop(**self.desktop_options).__enter__()
                 break
             except DesktopError:
                 if attempt == 2:

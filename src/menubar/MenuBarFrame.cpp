@@ -1,0 +1,129 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "MenuBarFrame.h"
+
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+QColor white(double w, double alpha = 1.0) {
+    return QColor::fromRgbF(float(w), float(w), float(w), float(alpha));
+}
+
+QRectF rectF(const Rect &r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
+
+// A vertical ramp over `r`, from `bottom` at its bottom edge to `top` at its top edge.
+void fillRamp(QPainter &p, const Rect &r, const QColor &bottom, const QColor &top) {
+    QLinearGradient g(r.x(), r.y(), r.x(), r.maxY());
+    g.setColorAt(0, bottom);
+    g.setColorAt(1, top);
+    p.fillRect(rectF(r), g);
+}
+
+// Where a 90° circular arc's Bézier control points lie, as a share of the radius.
+constexpr double kappa = 0.5522847498;
+constexpr double cornerRadius = 4.0;
+} // namespace
+
+namespace MenuBarFrame {
+
+QImage makeNoiseImage() {
+    QImage image(100, 100, QImage::Format_RGBA8888_Premultiplied);
+    for (int y = 0; y < image.height(); ++y) {
+        uchar *row = image.scanLine(y);
+        for (int x = 0; x < image.width(); ++x) {
+            const auto value = uchar(std::rand() & 0xff);
+            row[4 * x] = row[4 * x + 1] = row[4 * x + 2] = value;
+            row[4 * x + 3] = 6;
+        }
+    }
+    return image;
+}
+
+QImage noisePattern(const QImage &noise) {
+    // Read as premultiplied, values above the alpha would overflow when blended; as plain
+    // colour at alpha 6 they give the faint grain intended.
+    const QImage plain(noise.constBits(), noise.width(), noise.height(), noise.bytesPerLine(),
+                       QImage::Format_RGBA8888);
+    return plain.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const QRectF &dirty) {
+    const WindowMetrics &m = look.metrics;
+    const double tb = std::round(m.titleBarHeight);
+    const double aw = std::round(m.arrowSize.width);
+    const double ah = std::round(m.arrowSize.height);
+    const double a = m.attached ? ah : 0.0;
+    const Rect b{{0, 0}, size};
+    const double top = b.maxY();
+    const double bodyTop = top - a;
+    const double arrowLeft = b.x() + (b.width() - aw) / 2;
+    const double arrowRight = b.x() + (b.width() + aw) / 2;
+    const double right = b.maxX();
+    const double shapeBottom = top - ah - tb;
+    const Rect title{{b.x(), top - tb - a}, {b.width(), tb}};
+    const Rect base{{b.x(), top - tb - a}, {b.width(), tb + ah}};
+    const Rect arrow{{arrowLeft, bodyTop}, {aw, ah}};
+    const Rect separator{{b.x(), top - tb - a - 1}, {b.width(), 1}};
+    const Point tip{b.x() + b.width() / 2, top};
+    const bool active = look.key || m.attached;
+
+    p.save();
+    // From here on y points up, as every number above.
+    p.translate(0, size.height);
+    p.scale(1, -1);
+    p.setRenderHint(QPainter::Antialiasing);
+
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rectF(fromQt(dirty, size.height)), look.windowBackground);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillRect(rectF(MenuBarGeometry::titleBarRect(size, m)), Qt::transparent);
+
+    QPainterPath shape;
+    shape.moveTo(arrowLeft, bodyTop);
+    shape.lineTo(tip.x, tip.y);
+    shape.lineTo(arrowRight, bodyTop);
+    const double r = cornerRadius, k = cornerRadius * kappa;
+    shape.lineTo(right - r, bodyTop);
+    shape.cubicTo(right - r + k, bodyTop, right, bodyTop - r + k, right, bodyTop - r);
+    shape.lineTo(right, shapeBottom);
+    shape.lineTo(b.x(), shapeBottom);
+    shape.lineTo(b.x(), bodyTop - r);
+    shape.cubicTo(b.x(), bodyTop - r + k, b.x() + r - k, bodyTop, b.x() + r, bodyTop);
+    shape.closeSubpath();
+
+    p.save();
+    p.setClipPath(shape);
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rectF(base), white(active ? 0.69 : 0.85));
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (look.key)
+        p.fillRect(rectF(title), QBrush(pattern));
+    const double gradient = active ? 0.91 : 0.93;
+    fillRamp(p, title, white(gradient, 0.0), white(gradient, 1.0));
+    if (m.attached)
+        fillRamp(p, arrow, white(gradient, 1.0), Qt::white);
+
+    QPainterPath highlight;
+    highlight.moveTo(b.x(), bodyTop);
+    if (m.attached) {
+        highlight.lineTo(arrowLeft, bodyTop);
+        highlight.lineTo(tip.x, tip.y);
+        highlight.lineTo(arrowRight, bodyTop);
+    }
+    highlight.lineTo(right, bodyTop);
+    p.setPen(QPen(Qt::white, 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(highlight);
+    p.restore();
+
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(rectF(separator), white(0.5));
+    p.restore();
+}
+
+} // namespace MenuBarFrame

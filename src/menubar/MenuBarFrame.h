@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "MenuBarGeometry.h"
+
+#include <QColor>
+#include <QImage>
+
+class QPainter;
+
+// The menu-bar window's own frame: a light grey title bar with rounded top corners, a faint
+// noise texture while the window is key, a top highlight line, the separator below the title
+// bar and, while attached, the arrow at the middle of the top edge. It paints; it does not
+// decide when (the window does) and draws neither the title text nor the window buttons.
+namespace MenuBarFrame {
+
+// 100 × 100 pixels, bytes red, green, blue, alpha in that order, 400 bytes a row; red = green =
+// blue = the low byte of one rand() per pixel in memory order, alpha 6. rand() is never seeded,
+// so it is the same texture on every run.
+QImage makeNoiseImage();
+// The texture as painted: its bytes read as unpremultiplied colour, ready to tile. Made once.
+QImage noisePattern(const QImage &noise);
+
+struct Look {
+    WindowMetrics metrics;
+    bool key = false;
+    QColor windowBackground;
+};
+
+// Paints the frame of a window of `size` through `painter` (y-down, origin at the window's
+// top-left), within `dirty` (Qt coordinates). `pattern` is noisePattern()'s result.
+void draw(QPainter &painter, Size size, const Look &look, const QImage &pattern,
+          const QRectF &dirty);
+
+} // namespace MenuBarFrame

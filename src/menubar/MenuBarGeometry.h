@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <array>
+#include <optional>
+
+class QRect;
+class QRectF;
+
+// The menu-bar window's geometry as plain values, with the y axis up and every rectangle's
+// origin at its bottom-left corner: screen rectangles are measured from the bottom-left corner
+// of the primary screen, window rectangles from the window's bottom-left corner. It knows
+// nothing of widgets; the window converts once, at the Qt boundary (toQt / fromQt).
+struct Point {
+    double x = 0, y = 0;
+    friend bool operator==(const Point &, const Point &) = default;
+};
+
+struct Size {
+    double width = 0, height = 0;
+    friend bool operator==(const Size &, const Size &) = default;
+};
+
+struct Rect {
+    Point origin;
+    Size size;
+    double x() const { return origin.x; }
+    double y() const { return origin.y; }
+    double width() const { return size.width; }
+    double height() const { return size.height; }
+    double maxX() const { return origin.x + size.width; }
+    double maxY() const { return origin.y + size.height; }
+    // Left and bottom edges inside, right and top edges outside.
+    bool contains(Point p) const {
+        return p.x >= x() && p.x < maxX() && p.y >= y() && p.y < maxY();
+    }
+    friend bool operator==(const Rect &, const Rect &) = default;
+};
+
+// Converts between y-up rectangles and Qt's y-down ones inside a space of `spaceHeight` (the
+// primary screen's height for screen rectangles, the window's height for window rectangles).
+QRectF toQt(const Rect &r, double spaceHeight);
+Rect fromQt(const QRectF &r, double spaceHeight);
+Rect fromQt(const QRect &r, double spaceHeight);
+
+// The window's tuning values and state that the geometry depends on.
+struct WindowMetrics {
+    double titleBarHeight = 22.0;
+    Size arrowSize{20.0, 10.0};
+    bool attached = false;
+    double arrowStrip() const { return attached ? arrowSize.height : 0.0; }
+};
+
+namespace MenuBarGeometry {
+// The title bar and, when attached, the arrow strip above it (window coordinates).
+Rect titleBarRect(Size window, const WindowMetrics &m);
+// The title bar proper, without the arrow strip.
+Rect toolbarRect(Size window, const WindowMetrics &m);
+// The content ends one point below the title bar.
+double contentHeight(Size window, const WindowMetrics &m);
+// Close, minimise and zoom buttons, centred in the title bar proper.
+std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Size button);
+// Attached, the window hangs centred under the icon, its top `distance` below the icon's
+// bottom (a negative distance counts as none). No icon: (0, 0). Never clamped to a screen.
+Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance);
+// Attaching adds the arrow strip above the window, keeping its top edge; detaching takes it off.
+Rect resizedForAttachment(const Rect &frame, double arrowHeight, bool attaching);
+// A detached window leaves the snapping zone below the icon.
+Point detachedOrigin(Point origin, double snapDistance);
+// Whether the window's top centre lies within `snapDistance` of the icon's bottom centre.
+bool isWithinSnapDistance(const Rect &frame, const Rect &iconFrame, double snapDistance);
+// A window dropped with its top too near the bottom of the visible area (or below it) comes back
+// up until its top is arrow height + 23 above it; otherwise none.
+std::optional<Point> rescuedOrigin(const Rect &frame, const Rect &visibleFrame, double arrowHeight);
+
+// A live resize while attached: both side edges follow the dragged one, so the centre (and the
+// arrow) stays; only the bottom edge moves vertically.
+struct ResizeStart {
+    Rect frame;
+    double mouseX = 0;
+    bool right = false; // began on the right half
+};
+Rect attachedResize(const ResizeStart &start, const Rect &proposed, double mouseX, double minWidth,
+                    double maxWidth);
+} // namespace MenuBarGeometry
