@@ -338,8 +338,8 @@ void AppDelegate::showUndoOffer() {
         ui_.undoButton->setText(Undo::offerText(*offer));
 }
 
-void AppDelegate::undoLastClean() {
-    undo_->undoLastClean();
+bool AppDelegate::undoLastClean() {
+    return undo_->undoLastClean();
 }
 
 void AppDelegate::restoreFiles() {

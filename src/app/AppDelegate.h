@@ -48,7 +48,7 @@ public:
     // Actions of the main window.
     void cleanDesktop();
     void restoreFiles();
-    void undoLastClean();
+    bool undoLastClean(); // false: there is no clean to undo
     void ExceptionsSegmentAction();
     void chooseFolderPath();
     void showHelp();

@@ -57,6 +57,7 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
         return CommandRun::Usage;
     case CommandLine::Action::Clean:
     case CommandLine::Action::Restore:
+    case CommandLine::Action::Undo:
     case CommandLine::Action::Quit:
     case CommandLine::Action::Start:
     case CommandLine::Action::Show:
@@ -76,6 +77,8 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
     }
     if (command.action() == CommandLine::Action::Quit)
         return CommandRun::Done; // nothing runs that could quit
+    if (command.action() == CommandLine::Action::Undo)
+        return CommandRun::undo();
     UserDefaults defaults(UserDefaults::standardFilePath());
     return command.action() == CommandLine::Action::Clean
                ? CommandRun::clean(defaults)
@@ -109,6 +112,9 @@ void answerLaterStarts(ApplicationBus &bus, AppDelegate &delegate, MenuBarWindow
             return QStringLiteral("restore takes one folder");
         delegate.restoreFromCommandLine(parameters[0].toString());
         return QString();
+    });
+    bus.addAction(QStringLiteral("undo"), [&delegate](const QVariantList &) {
+        return delegate.undoLastClean() ? QString() : QStringLiteral("there is no clean to undo");
     });
     bus.addAction(QStringLiteral("quit"), [](const QVariantList &) {
         // After the answer has gone out.

@@ -28,13 +28,17 @@ CommandLine::CommandLine(const QStringList &arguments) {
     const QCommandLineOption restoreChooser(
         QStringLiteral("restore-chooser"),
         tr("Opens the chooser of the folder to restore (the launcher's Restore…)."));
+    const QCommandLineOption undo(
+        QStringLiteral("undo"),
+        tr("Moves the items of the last clean that are still in its month folder back onto the "
+           "Desktop, and exits."));
     const QCommandLineOption show(QStringLiteral("show"),
                                   tr("Shows the window of the running Quillmere, or starts it."));
     const QCommandLineOption quit(QStringLiteral("quit"), tr("Quits the running Quillmere."));
     const QCommandLineOption verbose(
         QStringLiteral("verbose"),
         tr("Writes the log of --clean and --restore to standard error."));
-    parser_.addOptions({clean, restore, restoreChooser, show, quit, verbose});
+    parser_.addOptions({clean, restore, restoreChooser, undo, show, quit, verbose});
 
     if (!parser_.parse(arguments)) {
         action_ = Action::Error;
@@ -57,6 +61,7 @@ CommandLine::CommandLine(const QStringList &arguments) {
     verbose_ = parser_.isSet(verbose);
     const std::pair<const QCommandLineOption &, Action> actions[] = {{clean, Action::Clean},
                                                                      {restore, Action::Restore},
+                                                                     {undo, Action::Undo},
                                                                      {show, Action::Show},
                                                                      {quit, Action::Quit}};
     int given = 0;
@@ -68,7 +73,7 @@ CommandLine::CommandLine(const QStringList &arguments) {
     }
     if (given > 1) {
         action_ = Action::Error;
-        error_ = tr("Give one of --clean, --restore, --restore-chooser, --show and --quit, once.");
+        error_ = tr("Give one of --clean, --restore, --undo, --show and --quit, once.");
         return;
     }
     if (action_ == Action::Restore) {
@@ -92,6 +97,8 @@ QString CommandLine::actionName() const {
     case Action::Restore:
     case Action::RestoreChooser:
         return QStringLiteral("restore");
+    case Action::Undo:
+        return QStringLiteral("undo");
     case Action::Quit:
         return QStringLiteral("quit");
     case Action::Start:

@@ -6,12 +6,24 @@
 #include <QStringList>
 #include <QVariantList>
 
-// What a start asks for, read from its arguments: a window (no option, or --show), a clean or a
-// restore (done by a running Quillmere, else without a window), --quit, --help, --version. Reads
-// nothing else; parsing needs no application object, the help text does.
+// What a start asks for, read from its arguments: a window (no option, or --show), a clean, a
+// restore or the undo of the last clean (done by a running Quillmere, else without a window),
+// --quit, --help, --version. Reads nothing else; parsing needs no application object, the help text
+// does.
 class CommandLine {
 public:
-    enum class Action { Start, Show, Clean, Restore, RestoreChooser, Quit, Help, Version, Error };
+    enum class Action {
+        Start,
+        Show,
+        Clean,
+        Restore,
+        RestoreChooser,
+        Undo,
+        Quit,
+        Help,
+        Version,
+        Error
+    };
 
     explicit CommandLine(const QStringList &arguments);
 
@@ -25,7 +37,7 @@ public:
     }
 
     // The request as a running Quillmere takes it: an action of org.freedesktop.Application
-    // ("show", "clean", "restore", "quit") and its parameters; empty for a plain start.
+    // ("show", "clean", "restore", "undo", "quit") and its parameters; empty for a plain start.
     QString actionName() const;
     QVariantList actionParameters() const;
 

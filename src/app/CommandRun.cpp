@@ -2,10 +2,13 @@
 #include "CommandRun.h"
 
 #include "Cleaner.h"
+#include "MoveJournal.h"
+#include "MoveWorker.h"
 #include "OpenPanel.h"
 #include "Restore.h"
 #include "SettingsKeys.h"
 #include "StandardFolders.h"
+#include "Undo.h"
 #include "UserDefaults.h"
 
 #include <QCoreApplication>
@@ -34,6 +37,13 @@ void flushSessionBus() {
     const QDBusConnection bus = QDBusConnection::sessionBus();
     if (bus.isConnected())
         bus.interface()->isServiceRegistered(QStringLiteral("org.freedesktop.DBus"));
+}
+
+// The journal, with what a kill left unfinished resolved first.
+std::shared_ptr<MoveJournal> openJournal() {
+    auto journal = std::make_shared<MoveJournal>(MoveJournal::standardPath());
+    journal->open();
+    return journal;
 }
 
 int finish(const QString &refusal, qsizetype found, qsizetype moved) {
@@ -78,6 +88,7 @@ int CommandRun::clean(const UserDefaults &defaults) {
         itemsLeft = left;
         quitSoon();
     };
+    inputs.journal = openJournal();
     Cleaner cleaner(defaults, std::move(inputs));
     cleaner.postCommandLineNoticeAtOnce();
     cleaner.cleanDesktopItems(CleanTrigger::CommandLine);
@@ -89,7 +100,7 @@ int CommandRun::clean(const UserDefaults &defaults) {
 
 int CommandRun::restore(const UserDefaults &defaults, const QString &folder) {
     NoChooser chooser;
-    Restore restore(defaults, chooser);
+    Restore restore(defaults, chooser, &QDate::currentDate, nullptr, openJournal());
     restore.postNoticeAtOnce();
     Restore::Result result;
     restore.restoreFolder(folder, [&result](const Restore::Result &r) {
@@ -98,4 +109,31 @@ int CommandRun::restore(const UserDefaults &defaults, const QString &folder) {
     });
     QCoreApplication::exec();
     return finish(result.refusal, result.found, result.moved);
+}
+
+int CommandRun::undo() {
+    MoveWorker worker;
+    Undo undo(openJournal(), worker);
+    qsizetype stayed = 0;
+    QObject::connect(&undo, &Undo::undone,
+                     [&stayed](qsizetype, qsizetype nameTaken, qsizetype failed) {
+                         stayed = nameTaken + failed;
+                         quitSoon();
+                     });
+    if (!undo.undoLastClean())
+        return finish(QCoreApplication::translate("CommandRun",
+                                                  "There is no clean to undo: the last one was "
+                                                  "undone, or nothing was cleaned since."),
+                      0, 0);
+    QCoreApplication::exec();
+    flushSessionBus();
+    if (stayed == 0)
+        return Done;
+    std::fprintf(stderr, "%s\n",
+                 qPrintable(QCoreApplication::translate(
+                                "CommandRun", "%1 items stayed in the month folder: the Desktop "
+                                              "has items of their names, or they could not be "
+                                              "moved; --verbose tells why.")
+                                .arg(stayed)));
+    return ItemsLeft;
 }

@@ -30,7 +30,9 @@ BUS_CONFIG = ('<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configu
               '<policy context="default"><allow send_destination="*" eavesdrop="true"/>'
               '<allow eavesdrop="true"/><allow own="*"/></policy></busconfig>\n')
 # Long timeouts so that a test reads notices before they expire by themselves.
-DUNSTRC = ("[global]\n    history_length = 100\n[urgency_low]\n    timeout = 600\n"
+# A notice's menu of actions picks its first entry, as a user would pick "Undo".
+DUNSTRC = ("[global]\n    history_length = 100\n    dmenu = /usr/bin/head -n 1\n"
+           "[urgency_low]\n    timeout = 600\n"
            "[urgency_normal]\n    timeout = 600\n[urgency_critical]\n    timeout = 0\n")
 XDG_FOLDERS = {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
                "XDG_CACHE_HOME": ".cache", "XDG_RUNTIME_DIR": ".runtime"}
