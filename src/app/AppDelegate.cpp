@@ -436,18 +436,21 @@ void AppDelegate::bindOutsideControls() {
     performAfterDelay_ = [this](int ms, std::function<void()> call) {
         QTimer::singleShot(ms, this, std::move(call));
     };
+    // One line under the boxes says why those that cannot act are disabled.
+    QStringList reasons;
     if (Endpoints::updateFeed().isEmpty() || Endpoints::updatePublicKey().isEmpty()) {
         ui_.CheckforUpdatesStartUpCheckBox->setEnabled(false);
         ui_.BetaUpdatesCheckBox->setEnabled(false);
-        ui_.updatesUnavailableLabel->setText(
-            tr("Updates are off: this build names no update feed and key."));
-        ui_.updatesUnavailableLabel->show();
+        reasons << tr("Updates are off: this build names no update feed and key.");
     }
     bindCheckBox(ui_.SendUsageReportsCheckBox, defaults_, SettingsKeys::SendUsageReports);
     if (Endpoints::usageReports().isEmpty()) {
         ui_.SendUsageReportsCheckBox->setEnabled(false);
         ui_.SendUsageReportsCheckBox->setToolTip(tr("This build sends no usage reports."));
+        reasons << tr("Usage reports are off: this build names no address for them.");
     }
+    ui_.updatesUnavailableLabel->setText(reasons.join(QLatin1Char('\n')));
+    ui_.updatesUnavailableLabel->setVisible(!reasons.isEmpty());
 }
 
 void AppDelegate::startOutsideComponents() {

@@ -7,6 +7,7 @@
 #include "Notices.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <sys/stat.h>
 
 namespace {
@@ -41,10 +42,14 @@ std::optional<Undo::Offer> Undo::offer() const {
 }
 
 QString Undo::offerText(const Offer &offer, const QDateTime &now) {
+    // Minutes name a clean well enough; some locales' short time format carries seconds.
     const QLocale locale;
+    QString time = locale.timeFormat(QLocale::ShortFormat);
+    time.remove(QRegularExpression(QStringLiteral("[:.]ss?")));
     const QString when = offer.time.date() == now.date()
-                             ? locale.toString(offer.time.time(), QLocale::ShortFormat)
-                             : locale.toString(offer.time, QLocale::ShortFormat);
+                             ? locale.toString(offer.time.time(), time)
+                             : locale.toString(offer.time.date(), QLocale::ShortFormat) +
+                                   QLatin1Char(' ') + locale.toString(offer.time.time(), time);
     return offer.items == 1 ? tr("Undo the clean of %1, 1 item").arg(when)
                             : tr("Undo the clean of %1, %2 items").arg(when).arg(offer.items);
 }
