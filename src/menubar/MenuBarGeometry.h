@@ -49,6 +49,7 @@ struct WindowMetrics {
     Size arrowSize{20.0, 10.0};
     bool attached = false;
     double arrowStrip() const { return attached ? arrowSize.height : 0.0; }
+    friend bool operator==(const WindowMetrics &, const WindowMetrics &) = default;
 };
 
 namespace MenuBarGeometry {

@@ -28,13 +28,12 @@ WindowMetrics attached(bool on) {
     m.attached = on;
     return m;
 }
-QImage render(Size size, bool isAttached, bool key) {
+QImage render(Size size, bool isAttached, bool key, QColor background = QColor(236, 236, 236)) {
     QImage image(int(size.width), int(size.height), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red); // anything left unpainted shows
     static const QImage pattern = MenuBarFrame::noisePattern(MenuBarFrame::makeNoiseImage());
     QPainter p(&image);
-    MenuBarFrame::draw(p, size, {attached(isAttached), key, QColor(236, 236, 236)}, pattern,
-                       image.rect());
+    MenuBarFrame::draw(p, size, {attached(isAttached), key, background}, pattern, image.rect());
     return image;
 }
 // A pixel at (x, y) counted from the window's bottom-left corner, y up.
@@ -155,6 +154,25 @@ private slots:
             QCOMPARE(qAlpha(at(image, 140, 405)), 0); // beside the arrow
             const QRgb tip = at(image, 160, 408);
             QVERIFY(qAlpha(tip) == 255 && qGray(tip) > 240); // lightening toward white
+        }
+    }
+
+    // The window keeps its title bar painted between paints: after each change it must still
+    // paint exactly the frame as drawn.
+    void keptFrame() {
+        MenuBarWindow window;
+        window.resize(320, 400);
+        const std::array<std::pair<bool, int>, 4> steps{
+            {{false, 320}, {true, 320}, {true, 300}, {false, 300}}};
+        for (const auto &[isAttached, width] : steps) {
+            window.setAttachedToMenuBar(isAttached);
+            window.resize(width, window.height());
+            QImage painted(window.size(), QImage::Format_ARGB32_Premultiplied);
+            painted.fill(Qt::red);
+            window.render(&painted, {}, {}, QWidget::DrawWindowBackground);
+            const QImage drawn = render({double(width), double(window.height())}, isAttached, false,
+                                        window.palette().color(QPalette::Window));
+            QCOMPARE(painted, drawn);
         }
     }
 
