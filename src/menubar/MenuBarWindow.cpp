@@ -367,8 +367,12 @@ std::optional<Rect> MenuBarWindow::statusItemHostFrame() const {
 Point MenuBarWindow::originForAttachedState() const {
     if (!statusItemView_)
         return {};
-    return MenuBarGeometry::originForAttachedState(statusItemHostFrame().value_or(Rect{}), size2(),
-                                                   distanceFromMenuBar_);
+    const Rect icon = statusItemHostFrame().value_or(Rect{});
+    const QPoint centre = toQt(icon, screenSpace()).center().toPoint();
+    std::optional<Rect> screen;
+    if (const QScreen *s = QGuiApplication::screenAt(centre))
+        screen = fromQt(s->geometry(), screenSpace());
+    return MenuBarGeometry::originForAttachedState(icon, size2(), distanceFromMenuBar_, screen);
 }
 
 Rect MenuBarWindow::frame() const {

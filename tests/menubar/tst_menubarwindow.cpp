@@ -69,6 +69,7 @@ private slots:
         QCOMPARE(buttons[2].x, 47.0);
     }
 
+    // On a 1280 × 900 screen; a panel along the bottom edge has the window stand on its icon.
     void placement_data() {
         QTest::addColumn<Rect>("frame");
         QTest::addColumn<double>("distance");
@@ -78,12 +79,18 @@ private slots:
         QTest::newRow("negative counts as none") << icon << -5.0 << Point{853, 478};
         QTest::newRow("gap") << icon << 4.0 << Point{853, 474};
         QTest::newRow("past the right edge") << R(1270, 878, 26, 22) << 0.0 << Point{1123, 478};
+        const Rect low = R(1000, 0, 26, 22);
+        QTest::newRow("bottom panel") << low << 0.0 << Point{853, 22};
+        QTest::newRow("bottom panel, gap") << low << 4.0 << Point{853, 26};
+        QTest::newRow("just below the middle") << R(1000, 428, 26, 22) << 0.0 << Point{853, 450};
+        QTest::newRow("just above the middle") << R(1000, 451, 26, 22) << 0.0 << Point{853, 51};
     }
     void placement() {
-        QCOMPARE(
-            originForAttachedState(FETCHED(Rect, frame), {320, 400}, FETCHED(double, distance)),
-            FETCHED(Point, origin));
-        QCOMPARE(originForAttachedState(std::nullopt, {320, 400}, 0), (Point{0, 0}));
+        const Rect screen = R(0, 0, 1280, 900);
+        QCOMPARE(originForAttachedState(FETCHED(Rect, frame), {320, 400}, FETCHED(double, distance),
+                                        screen),
+                 FETCHED(Point, origin));
+        QCOMPARE(originForAttachedState(std::nullopt, {320, 400}, 0, screen), (Point{0, 0}));
     }
 
     // Top centre against the icon's bottom centre (1013, 878), snap distance 30.
