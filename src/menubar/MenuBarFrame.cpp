@@ -4,6 +4,7 @@
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -101,8 +102,13 @@ void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rectF(base), white(active ? 0.69 : 0.85));
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    if (look.key)
-        p.fillRect(rectF(title), QBrush(pattern));
+    if (look.key) {
+        // The grain hangs from the top edge, as the title bar does: it stays put when the
+        // window's height changes.
+        QBrush grain(pattern);
+        grain.setTransform(QTransform::fromTranslate(0, top));
+        p.fillRect(rectF(title), grain);
+    }
     const double gradient = active ? 0.91 : 0.93;
     fillRamp(p, title, white(gradient, 0.0), white(gradient, 1.0));
     if (m.attached)
@@ -123,6 +129,36 @@ void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const
 
     p.setCompositionMode(QPainter::CompositionMode_Source);
     p.fillRect(rectF(separator), white(0.5));
+    p.restore();
+}
+
+void StripCache::draw(QPainter &p, Size size, const Look &look, const QImage &pattern,
+                      const QRectF &dirty, qreal pixelRatio) {
+    const WindowMetrics &m = look.metrics;
+    const double barHeight =
+        std::max(std::round(m.titleBarHeight) + (m.attached ? std::round(m.arrowSize.height) : 0.0),
+                 m.titleBarHeight + m.arrowStrip());
+    // Down to the separator; never taller than the window.
+    const double stripHeight = std::min(std::ceil(barHeight) + 1, size.height);
+    const Key key{size.width, look, pixelRatio};
+    if (key_ != key || strip_.isNull()) {
+        strip_ = QImage(QSize(int(std::ceil(size.width * pixelRatio)),
+                              int(std::ceil(stripHeight * pixelRatio))),
+                        QImage::Format_ARGB32_Premultiplied);
+        strip_.setDevicePixelRatio(pixelRatio);
+        QPainter stripPainter(&strip_);
+        const Size stripSize{size.width, stripHeight};
+        MenuBarFrame::draw(stripPainter, stripSize, look, pattern,
+                           QRectF(0, 0, size.width, stripHeight));
+        key_ = key;
+    }
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    const QRectF below = dirty & QRectF(0, stripHeight, size.width, size.height - stripHeight);
+    if (!below.isEmpty())
+        p.fillRect(below, look.windowBackground);
+    if (dirty.top() < stripHeight)
+        p.drawImage(QPointF(0, 0), strip_);
     p.restore();
 }
 

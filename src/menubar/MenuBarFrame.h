@@ -5,6 +5,7 @@
 
 #include <QColor>
 #include <QImage>
+#include <optional>
 
 class QPainter;
 
@@ -31,5 +32,29 @@ struct Look {
 // top-left), within `dirty` (Qt coordinates). `pattern` is noisePattern()'s result.
 void draw(QPainter &painter, Size size, const Look &look, const QImage &pattern,
           const QRectF &dirty);
+
+// The same frame for a window that repaints often. The title-bar strip (the rows from the top
+// edge down to the separator) is painted into an image once and copied on each paint; it is
+// painted anew only when the window's width, state, look or pixel ratio changed. The clip path,
+// gradients, texture and antialiased lines cost several times a plain fill; the rest of the
+// frame is a plain fill.
+class StripCache {
+public:
+    void draw(QPainter &painter, Size size, const Look &look, const QImage &pattern,
+              const QRectF &dirty, qreal pixelRatio);
+
+private:
+    struct Key {
+        double width = 0;
+        Look look;
+        qreal pixelRatio = 1;
+        bool operator==(const Key &o) const {
+            return width == o.width && look.metrics == o.look.metrics && look.key == o.look.key &&
+                   look.windowBackground == o.look.windowBackground && pixelRatio == o.pixelRatio;
+        }
+    };
+    std::optional<Key> key_;
+    QImage strip_;
+};
 
 } // namespace MenuBarFrame

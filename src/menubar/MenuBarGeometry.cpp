@@ -42,12 +42,16 @@ std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Si
     return {Point{7, y}, Point{27, y}, Point{47, y}};
 }
 
-Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance) {
+Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance,
+                             std::optional<Rect> screen) {
     if (!iconFrame)
         return {};
     const Rect &s = *iconFrame;
-    return {s.x() + s.width() / 2 - window.width / 2,
-            s.y() - std::max(0.0, distance) - window.height};
+    const double x = s.x() + s.width() / 2 - window.width / 2;
+    const double gap = std::max(0.0, distance);
+    if (screen && s.y() + s.height() / 2 < screen->y() + screen->height() / 2)
+        return {x, s.maxY() + gap};
+    return {x, s.y() - gap - window.height};
 }
 
 Rect resizedForAttachment(const Rect &frame, double arrowHeight, bool attaching) {

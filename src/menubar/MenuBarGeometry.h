@@ -49,6 +49,7 @@ struct WindowMetrics {
     Size arrowSize{20.0, 10.0};
     bool attached = false;
     double arrowStrip() const { return attached ? arrowSize.height : 0.0; }
+    friend bool operator==(const WindowMetrics &, const WindowMetrics &) = default;
 };
 
 namespace MenuBarGeometry {
@@ -61,8 +62,12 @@ double contentHeight(Size window, const WindowMetrics &m);
 // Close, minimise and zoom buttons, centred in the title bar proper.
 std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Size button);
 // Attached, the window hangs centred under the icon, its top `distance` below the icon's
-// bottom (a negative distance counts as none). No icon: (0, 0). Never clamped to a screen.
-Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance);
+// bottom (a negative distance counts as none). An icon in the lower half of its `screen` (a
+// panel along the bottom edge) has the window stand centred on it instead, its bottom edge
+// `distance` above the icon's top, so that it opens on the screen. No icon: (0, 0). Never
+// clamped sideways.
+Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance,
+                             std::optional<Rect> screen = std::nullopt);
 // Attaching adds the arrow strip above the window, keeping its top edge; detaching takes it off.
 Rect resizedForAttachment(const Rect &frame, double arrowHeight, bool attaching);
 // A detached window leaves the snapping zone below the icon.

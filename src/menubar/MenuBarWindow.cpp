@@ -9,7 +9,6 @@
 
 #include <QAbstractButton>
 #include <QCursor>
-#include <QGraphicsOpacityEffect>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
@@ -47,23 +46,42 @@ public:
         setToolTip(name);
         setFocusPolicy(Qt::NoFocus);
         resize(14, 14);
-        setGraphicsEffect(new QGraphicsOpacityEffect(this));
     }
+    // Painted at this opacity: a graphics effect would render the button through an offscreen
+    // pixmap on every frame.
     void setAlpha(double alpha) {
-        static_cast<QGraphicsOpacityEffect *>(graphicsEffect())->setOpacity(alpha);
+        alpha_ = alpha;
+        update();
     }
 
 protected:
     void paintEvent(QPaintEvent *) override {
         QPainter p(this);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setPen(colour_.darker(isDown() ? 160 : 130));
-        p.setBrush(isDown() ? colour_.darker(120) : colour_);
-        p.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        p.setOpacity(alpha_);
+        p.drawImage(QPointF(0, 0), face(isDown()));
     }
 
 private:
+    // The antialiased circle, drawn once per state and pixel ratio: the fade repaints it often.
+    const QImage &face(bool down) {
+        QImage &image = faces_[down];
+        const qreal ratio = devicePixelRatio();
+        if (image.isNull() || image.devicePixelRatio() != ratio) {
+            image = QImage(size() * ratio, QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(ratio);
+            image.fill(Qt::transparent);
+            QPainter p(&image);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setPen(colour_.darker(down ? 160 : 130));
+            p.setBrush(down ? colour_.darker(120) : colour_);
+            p.drawEllipse(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5));
+        }
+        return image;
+    }
+
     QColor colour_;
+    std::array<QImage, 2> faces_;
+    double alpha_ = 1.0;
 };
 } // namespace
 
@@ -349,8 +367,12 @@ std::optional<Rect> MenuBarWindow::statusItemHostFrame() const {
 Point MenuBarWindow::originForAttachedState() const {
     if (!statusItemView_)
         return {};
-    return MenuBarGeometry::originForAttachedState(statusItemHostFrame().value_or(Rect{}), size2(),
-                                                   distanceFromMenuBar_);
+    const Rect icon = statusItemHostFrame().value_or(Rect{});
+    const QPoint centre = toQt(icon, screenSpace()).center().toPoint();
+    std::optional<Rect> screen;
+    if (const QScreen *s = QGuiApplication::screenAt(centre))
+        screen = fromQt(s->geometry(), screenSpace());
+    return MenuBarGeometry::originForAttachedState(icon, size2(), distanceFromMenuBar_, screen);
 }
 
 Rect MenuBarWindow::frame() const {
@@ -422,9 +444,9 @@ void MenuBarWindow::redrawTitleBar() {
 void MenuBarWindow::paintEvent(QPaintEvent *event) {
     noiseImage();
     QPainter painter(this);
-    MenuBarFrame::draw(painter, size2(),
-                       {metrics_, isActiveWindow(), palette().color(QPalette::Window)},
-                       noisePattern_, event->rect());
+    frameCache_.draw(painter, size2(),
+                     {metrics_, isActiveWindow(), palette().color(QPalette::Window)}, noisePattern_,
+                     event->rect(), devicePixelRatio());
 }
 
 void MenuBarWindow::resizeEvent(QResizeEvent *event) {

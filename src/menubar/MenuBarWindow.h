@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "MenuBarFrame.h"
 #include "MenuBarGeometry.h"
 
 #include <QIcon>
@@ -145,6 +146,7 @@ private:
     QVariantAnimation *windowFade_ = nullptr;
     QImage noiseImage_;
     QImage noisePattern_;
+    MenuBarFrame::StripCache frameCache_;
     QTimer *hostWatch_ = nullptr;
     int hostWatchTicks_ = 0;
     std::optional<Rect> lastHostFrame_;

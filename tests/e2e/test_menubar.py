@@ -1,6 +1,7 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 """Menu-bar mode under a real X server whose tray (tint2's XEmbed systray) runs along the top
-edge: the switch through the control, the window hanging under its tray icon, the clicks that show
+edge, and again along the bottom edge (tint2's default) where the window stands on its icon:
+the switch through the control, the window hanging under its tray icon, the clicks that show
 and hide it, the way back to a window, and the mode kept across a restart. A screenshot of each
 state goes to e2e-artifacts/ in the build folder."""
 import os
@@ -26,12 +27,12 @@ class MenuBarTest(ProgramTestCase):
                      ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height"))
 
     def tray_icon(self):
-        """The geometry of a small window embedded near the top edge: the program's tray icon
-        (tint2 embeds nothing else here)."""
+        """The geometry of a small window embedded near the top or bottom edge: the program's
+        tray icon (tint2 embeds nothing else here)."""
         tree = self.desk.run(["xwininfo", "-root", "-tree"]).stdout
         for w, h, x, y in re.findall(r"\"Quillmere\".*?(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(\d+)\+(\d+)",
                                      tree):
-            if 8 <= int(h) <= 32 and int(y) < 32:
+            if 8 <= int(h) <= 32 and (int(y) < 32 or int(y) + int(h) > 800 - 32):
                 return int(x), int(y), int(w), int(h)
         return None
 
@@ -49,7 +50,17 @@ class MenuBarTest(ProgramTestCase):
             return False
         x, y, w, _ = self.geometry(window)
         ix, iy, iw, ih = icon
-        return abs((x + w / 2) - (ix + iw / 2)) <= 1 and y == iy + ih
+        stands_on = y + self.geometry(window)[3] == iy  # a panel along the bottom edge
+        return abs((x + w / 2) - (ix + iw / 2)) <= 1 and (y == iy + ih or stands_on)
+
+    def buttons_gone(self):
+        """Whether the title bar is plain grey where the close button sits once the attach's
+        fade has hidden the three window buttons."""
+        x, y, _, _ = self.geometry(self.desk.window("^Quillmere$"))
+        out = self.desk.run(["import", "-window", "root", "-crop", f"1x1+{x + 14}+{y + 21}",
+                             "txt:-"]).stdout
+        r, g, b = map(int, re.search(r"\((\d+),(\d+),(\d+)", out).groups())
+        return r == g == b
 
     def test_menu_bar_mode_from_the_control_to_a_restart_and_back(self):
         self.write_settings()
@@ -68,6 +79,7 @@ class MenuBarTest(ProgramTestCase):
         self.wait_until(lambda: self.hangs_under(icon), "the window under its icon")
         self.assertTrue(self.skips_task_bar(self.desk.window("^Quillmere$")))
         self.assertIs(self.settings()["AppShouldRunInMenuBar"], True)
+        self.wait_until(self.buttons_gone, "the window buttons fading out")
         self.shot("3-menu-bar")
 
         centre = (icon[0] + icon[2] // 2, icon[1] + icon[3] // 2)
@@ -75,6 +87,7 @@ class MenuBarTest(ProgramTestCase):
         self.wait_until(lambda: not self.visible(), "the icon's click hiding the window")
         self.click(*centre)
         self.wait_until(lambda: self.visible() and self.hangs_under(icon), "the window again")
+        self.assertTrue(self.buttons_gone())
         self.shot("4-shown-again")
         self.click(*centre)
         self.wait_until(lambda: not self.visible(), "the second click hiding it")
@@ -106,6 +119,14 @@ class MenuBarTest(ProgramTestCase):
 
     def visible(self):
         return self.desk.window("^Quillmere$")
+
+
+class BottomPanelTest(MenuBarTest):
+    """The same with tint2's panel where it starts by default, along the bottom edge."""
+    desktop_options = {}
+
+    def shot(self, name):
+        super().shot(f"bottom-{name}")
 
 
 if __name__ == "__main__":

@@ -28,13 +28,12 @@ WindowMetrics attached(bool on) {
     m.attached = on;
     return m;
 }
-QImage render(Size size, bool isAttached, bool key) {
+QImage render(Size size, bool isAttached, bool key, QColor background = QColor(236, 236, 236)) {
     QImage image(int(size.width), int(size.height), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red); // anything left unpainted shows
     static const QImage pattern = MenuBarFrame::noisePattern(MenuBarFrame::makeNoiseImage());
     QPainter p(&image);
-    MenuBarFrame::draw(p, size, {attached(isAttached), key, QColor(236, 236, 236)}, pattern,
-                       image.rect());
+    MenuBarFrame::draw(p, size, {attached(isAttached), key, background}, pattern, image.rect());
     return image;
 }
 // A pixel at (x, y) counted from the window's bottom-left corner, y up.
@@ -70,6 +69,7 @@ private slots:
         QCOMPARE(buttons[2].x, 47.0);
     }
 
+    // On a 1280 × 900 screen; a panel along the bottom edge has the window stand on its icon.
     void placement_data() {
         QTest::addColumn<Rect>("frame");
         QTest::addColumn<double>("distance");
@@ -79,12 +79,18 @@ private slots:
         QTest::newRow("negative counts as none") << icon << -5.0 << Point{853, 478};
         QTest::newRow("gap") << icon << 4.0 << Point{853, 474};
         QTest::newRow("past the right edge") << R(1270, 878, 26, 22) << 0.0 << Point{1123, 478};
+        const Rect low = R(1000, 0, 26, 22);
+        QTest::newRow("bottom panel") << low << 0.0 << Point{853, 22};
+        QTest::newRow("bottom panel, gap") << low << 4.0 << Point{853, 26};
+        QTest::newRow("just below the middle") << R(1000, 428, 26, 22) << 0.0 << Point{853, 450};
+        QTest::newRow("just above the middle") << R(1000, 451, 26, 22) << 0.0 << Point{853, 51};
     }
     void placement() {
-        QCOMPARE(
-            originForAttachedState(FETCHED(Rect, frame), {320, 400}, FETCHED(double, distance)),
-            FETCHED(Point, origin));
-        QCOMPARE(originForAttachedState(std::nullopt, {320, 400}, 0), (Point{0, 0}));
+        const Rect screen = R(0, 0, 1280, 900);
+        QCOMPARE(originForAttachedState(FETCHED(Rect, frame), {320, 400}, FETCHED(double, distance),
+                                        screen),
+                 FETCHED(Point, origin));
+        QCOMPARE(originForAttachedState(std::nullopt, {320, 400}, 0, screen), (Point{0, 0}));
     }
 
     // Top centre against the icon's bottom centre (1013, 878), snap distance 30.
@@ -155,6 +161,25 @@ private slots:
             QCOMPARE(qAlpha(at(image, 140, 405)), 0); // beside the arrow
             const QRgb tip = at(image, 160, 408);
             QVERIFY(qAlpha(tip) == 255 && qGray(tip) > 240); // lightening toward white
+        }
+    }
+
+    // The window keeps its title bar painted between paints: after each change it must still
+    // paint exactly the frame as drawn.
+    void keptFrame() {
+        MenuBarWindow window;
+        window.resize(320, 400);
+        const std::array<std::pair<bool, int>, 4> steps{
+            {{false, 320}, {true, 320}, {true, 300}, {false, 300}}};
+        for (const auto &[isAttached, width] : steps) {
+            window.setAttachedToMenuBar(isAttached);
+            window.resize(width, window.height());
+            QImage painted(window.size(), QImage::Format_ARGB32_Premultiplied);
+            painted.fill(Qt::red);
+            window.render(&painted, {}, {}, QWidget::DrawWindowBackground);
+            const QImage drawn = render({double(width), double(window.height())}, isAttached, false,
+                                        window.palette().color(QPalette::Window));
+            QCOMPARE(painted, drawn);
         }
     }
 
