@@ -8,6 +8,7 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtGui/qguiapplication_platform.h>
+#include <array>
 #include <cstdlib>
 #include <map>
 #include <memory>
@@ -81,6 +82,8 @@ public:
         const quint8 type = event->response_type & 0x7f;
         if (type == XCB_KEY_PRESS)
             return keyPressed(*reinterpret_cast<const xcb_key_press_event_t *>(event));
+        if (type == XCB_KEY_RELEASE)
+            keyReleased(*reinterpret_cast<const xcb_key_release_event_t *>(event));
         // A new keyboard or keymap: key codes and modifiers may have moved. Qt needs these
         // events too, so they are never consumed.
         if (type == XCB_MAPPING_NOTIFY ||
@@ -183,6 +186,8 @@ private:
             return;
         for (const quint16 variant : lockVariants())
             xcb_ungrab_key(connection_, grab.keycode, root_, quint16(grab.modifiers | variant));
+        // Its release may now go to another client; the next press must count.
+        down_[grab.keycode] = false;
         grab.keycode = 0;
     }
 
@@ -192,12 +197,22 @@ private:
         const quint16 state = press.state & relevant & ~numLock_;
         for (const auto &[ref, grab] : grabs_) {
             if (grab.keycode != 0 && grab.keycode == press.detail && grab.modifiers == state) {
-                if (pressed)
+                // A key held down repeats: without detectable auto-repeat the server sends a
+                // release and a press with the same time for each repeat, with it only
+                // presses. Either way one physical press is one hot-key press.
+                const bool repeat = down_[press.detail] || releasedAt_[press.detail] == press.time;
+                down_[press.detail] = true;
+                if (!repeat && pressed)
                     pressed(ref);
                 return true;
             }
         }
         return false;
+    }
+
+    void keyReleased(const xcb_key_release_event_t &release) {
+        down_[release.detail] = false;
+        releasedAt_[release.detail] = release.time;
     }
 
     void scheduleRegrab() {
@@ -229,6 +244,9 @@ private:
     quint16 alt_ = XCB_MOD_MASK_1;
     std::map<quint64, Grab> grabs_;
     bool regrabScheduled_ = false;
+    // Per X key code: held down since a grabbed press, and the time of its last release.
+    std::array<bool, 256> down_{};
+    std::array<xcb_timestamp_t, 256> releasedAt_{};
 };
 
 } // namespace

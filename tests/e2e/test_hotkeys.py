@@ -4,6 +4,7 @@ import os
 import plistlib
 import subprocess
 import sys
+import time
 import json
 import unittest
 from plistlib import UID
@@ -73,6 +74,24 @@ class HotKeyTest(ProgramTestCase):
         self.key("ctrl+alt+k")
         self.wait_until(lambda: self.cleaned("second.txt"), "the clean with Num Lock on")
         self.key("Num_Lock")
+
+    def test_holding_the_shortcut_down_cleans_once(self):
+        self.put_on_desktop("held.txt")
+        self.start_with_clean_shortcut()
+        self.desk.run(["xset", "r", "on", "r", "rate", "200", "30"])
+        self.desk.run(["xdotool", "keydown", "ctrl+alt+k"])
+        time.sleep(1.5)  # long enough for the server to repeat the key many times
+        self.desk.run(["xdotool", "keyup", "k", "keyup", "alt", "keyup", "ctrl"])
+        self.wait_until(lambda: ("Clean Complete", "Finished Cleaning:1 items")
+                        in self.desk.notices(), "the notice")
+        # A second press after the release is a new press, and must still clean.
+        self.put_on_desktop("again.txt")
+        self.key("ctrl+alt+k")
+
+        def titles():
+            return [summary for summary, _ in self.desk.notices()]
+        self.wait_until(lambda: titles().count("Clean Complete") == 2, "the next press's clean")
+        self.assertNotIn("The Desktop is already clean.", titles())
 
     def test_a_new_recording_moves_the_hot_key(self):
         window = self.start_with_clean_shortcut()
