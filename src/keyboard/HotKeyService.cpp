@@ -57,6 +57,12 @@ void HotKeyService::unregisterEventHotKey(quint64 ref) {
         backend_->ungrab(ref);
 }
 
+void HotKeyService::suspend(bool on) {
+    // Never the first use: that would choose a backend only to pause it.
+    if (backend_)
+        backend_->suspend(on);
+}
+
 QString HotKeyService::unavailableReason() {
     if (backend())
         return {};

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -60,8 +61,12 @@ public:
 
     bool grab(quint64 ref, quint32 keyCode, quint32 carbonFlags) override {
         Grab grab{keyCode, carbonFlags};
+        // While suspended a combination counts as held when it can be taken; it is released
+        // at once and taken again with the others.
         if (!take(grab))
             return false;
+        if (suspended_)
+            release(grab);
         grabs_[ref] = grab;
         return true;
     }
@@ -73,6 +78,18 @@ public:
         release(it->second);
         grabs_.erase(it);
         xcb_flush(connection_);
+    }
+
+    void suspend(bool on) override {
+        if (std::exchange(suspended_, on) == on)
+            return;
+        if (on) {
+            for (auto &[ref, grab] : grabs_)
+                release(grab);
+            xcb_flush(connection_);
+        } else {
+            takeAll();
+        }
     }
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
@@ -229,10 +246,14 @@ private:
         for (auto &[ref, grab] : grabs_)
             release(grab);
         readModifierMap();
+        if (!suspended_)
+            takeAll();
+    }
+
+    void takeAll() {
         for (auto &[ref, grab] : grabs_)
             if (!take(grab))
-                qWarning("A hot key could not be grabbed again after the keyboard "
-                         "changed: another program holds it");
+                qWarning("A hot key could not be grabbed again: another program took it");
         xcb_flush(connection_);
     }
 
@@ -244,6 +265,7 @@ private:
     quint16 alt_ = XCB_MOD_MASK_1;
     std::map<quint64, Grab> grabs_;
     bool regrabScheduled_ = false;
+    bool suspended_ = false;
     // Per X key code: held down since a grabbed press, and the time of its last release.
     std::array<bool, 256> down_{};
     std::array<xcb_timestamp_t, 256> releasedAt_{};

@@ -2,6 +2,7 @@
 #include "ShortcutView.h"
 
 #include "Alerts.h"
+#include "HotKeyService.h"
 #include "ShortcutDefaultsObserver.h"
 #include "Strings.h"
 #include "SymbolicHotKeys.h"
@@ -80,6 +81,9 @@ public:
             qApp->installEventFilter(this);
         else
             qApp->removeEventFilter(this);
+        // Otherwise the program's own hot keys take their combinations before the recorder
+        // sees them: recording the current shortcut again would clean the Desktop.
+        HotKeyService::shared().suspend(on);
     }
 
     void activateResignObserver(bool on, QWidget *window) {

@@ -95,11 +95,14 @@ class HotKeyTest(ProgramTestCase):
 
     def test_a_new_recording_moves_the_hot_key(self):
         window = self.start_with_clean_shortcut()
-        # The settings tab, the recorder (its label's mnemonic), then the new combination.
-        for keys in ("alt+s", "alt+o", "space", "ctrl+alt+j"):
+        self.put_on_desktop("kept.txt")
+        # The settings tab, the recorder (its label's mnemonic), the current combination (which
+        # the recorder gets, not the hot key), then the new one.
+        for keys in ("alt+s", "alt+o", "space", "ctrl+alt+k", "space", "ctrl+alt+j"):
             self.press(window, keys)
         self.wait_until(lambda: plistlib.loads(self.settings()["CleanShortcut"])["$objects"][1]
                         .get("KeyCode") == kVK_ANSI_J, "the new shortcut being stored")
+        self.assertTrue(os.path.exists(self.path("Desktop", "kept.txt")))
 
         # The old combination no longer cleans: had it, the new one would find the Desktop
         # already clean, and say so, before the second clean.
