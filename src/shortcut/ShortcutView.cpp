@@ -4,6 +4,7 @@
 #include "Alerts.h"
 #include "HotKeyService.h"
 #include "ShortcutDefaultsObserver.h"
+#include "ShortcutHotKey.h"
 #include "Strings.h"
 #include "SymbolicHotKeys.h"
 
@@ -360,15 +361,21 @@ bool ShortcutView::handleKey(const QKeyEvent &event) {
         return true;
     }
     // A combination another X client grabbed never reaches the recorder: that client gets it.
+    // The program's own hot keys are let go while recording; one other than the shortcut being
+    // replaced (Super+F2) is as taken as the desktop's.
+    QList<SymbolicHotKey> inUse = SymbolicHotKeys::copySymbolicHotKeys(layout);
+    const QString description = candidate.description(layout);
+    if (ShortcutMonitor::hasMonitor(description) &&
+        (!shortcutValue_ || shortcutValue_->description(layout) != description))
+        inUse.append({candidate.keyCode(), candidate.carbonFlags()});
     ShortcutError error;
-    if (candidate.isTakenError(&error, SymbolicHotKeys::copySymbolicHotKeys(layout),
-                               mainMenu_ ? mainMenu_() : MenuModel(), layout)) {
+    if (candidate.isTakenError(&error, inUse, mainMenu_ ? mainMenu_() : MenuModel(), layout)) {
         ShortcutKeyMonitor &monitor = ShortcutKeyMonitor::shared();
         monitor.activateResignObserver(false, nullptr);
         monitor.activateEventMonitoring(false);
         QPointer<ShortcutView> self(this);
         Alerts::runModal({localizedString(QStringLiteral("The key combination %1 cannot be used"))
-                              .arg(candidate.description(layout)),
+                              .arg(description),
                           error.localizedDescription,
                           {localizedString(QStringLiteral("OK"))},
                           Alert::Critical});
