@@ -70,7 +70,7 @@ QString HotKeyService::unavailableReason() {
         "HotKeyService",
         "A keyboard shortcut cannot work in this session: it has neither an X server nor the "
         "desktop portal's global shortcuts; your desktop's keyboard settings can run "
-        "`quillmere --clean` instead.");
+        "“quillmere --clean” instead.");
 }
 
 void HotKeyService::setBackendForTesting(std::unique_ptr<HotKeyBackend> backend) {
