@@ -54,6 +54,20 @@ public:
         s.pressed = static_cast<const ShortcutView *>(widget())->isRecording();
         return s;
     }
+    // Pressing it as a button (a screen reader's "activate") starts recording, or cancels it.
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString &name) override {
+        auto *view = static_cast<ShortcutView *>(widget());
+        if (name == pressAction())
+            view->setRecording(!view->isRecording());
+        else
+            QAccessibleWidget::doAction(name);
+    }
 };
 
 QAccessibleInterface *accessibleFactory(const QString &className, QObject *object) {
