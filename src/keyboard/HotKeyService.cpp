@@ -14,8 +14,13 @@ HotKeyService &HotKeyService::shared() {
 HotKeyBackend *HotKeyService::backend() {
     if (!chosen_ && qGuiApp) {
         chosen_ = true;
-        backend_ = QGuiApplication::platformName() == QLatin1String("xcb") ? makeX11HotKeys()
-                                                                           : makePortalHotKeys();
+        const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+        // Under XWayland a grab on the root window sees only keys typed into X windows; the
+        // portal, where the session has one, holds the key everywhere.
+        if (!x11 || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            backend_ = makePortalHotKeys();
+        if (!backend_ && x11)
+            backend_ = makeX11HotKeys();
         // The X11 backend grabs on the application's own connection, which ends with it.
         qAddPostRoutine([] {
             HotKeyService &s = shared();

@@ -138,6 +138,12 @@ class PortalHotKeyTest(ProgramTestCase):
     """Without an X server to grab on, the desktop portal's global shortcuts carry the key."""
 
     def test_the_portal_binds_the_shortcut_and_its_activation_cleans(self):
+        self.check_portal(QT_QPA_PLATFORM="offscreen")
+
+    def test_an_x11_program_in_a_wayland_session_prefers_the_portal(self):
+        self.check_portal(QT_QPA_PLATFORM="xcb", WAYLAND_DISPLAY="wayland-quillmere-test")
+
+    def check_portal(self, **session):
         binds = self.path("binds.jsonl")
         portal = subprocess.Popen([DEBIAN_PYTHON, os.path.join(os.path.dirname(__file__),
                                                                 "portal_standin.py"), binds],
@@ -149,7 +155,7 @@ class PortalHotKeyTest(ProgramTestCase):
         self.put_on_desktop("via portal.txt")
         self.write_settings(CleanShortcutEnabled=True,
                             CleanShortcut=shortcut_data(kVK_ANSI_K, CONTROL | OPTION))
-        env = dict(self.desk.env, QT_QPA_PLATFORM="offscreen", LC_ALL="en_US.UTF-8")
+        env = dict(self.desk.env, LC_ALL="en_US.UTF-8", **session)
         self.log = open(self.path(".quillmere.log"), "wb")
         self.program = subprocess.Popen([BINARY], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
