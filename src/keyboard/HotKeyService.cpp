@@ -14,8 +14,13 @@ HotKeyService &HotKeyService::shared() {
 HotKeyBackend *HotKeyService::backend() {
     if (!chosen_ && qGuiApp) {
         chosen_ = true;
-        backend_ = QGuiApplication::platformName() == QLatin1String("xcb") ? makeX11HotKeys()
-                                                                           : makePortalHotKeys();
+        const bool x11 = QGuiApplication::platformName() == QLatin1String("xcb");
+        // Under XWayland a grab on the root window sees only keys typed into X windows; the
+        // portal, where the session has one, holds the key everywhere.
+        if (!x11 || qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+            backend_ = makePortalHotKeys();
+        if (!backend_ && x11)
+            backend_ = makeX11HotKeys();
         // The X11 backend grabs on the application's own connection, which ends with it.
         qAddPostRoutine([] {
             HotKeyService &s = shared();
@@ -57,6 +62,12 @@ void HotKeyService::unregisterEventHotKey(quint64 ref) {
         backend_->ungrab(ref);
 }
 
+void HotKeyService::suspend(bool on) {
+    // Never the first use: that would choose a backend only to pause it.
+    if (backend_)
+        backend_->suspend(on);
+}
+
 QString HotKeyService::unavailableReason() {
     if (backend())
         return {};
@@ -64,7 +75,7 @@ QString HotKeyService::unavailableReason() {
         "HotKeyService",
         "A keyboard shortcut cannot work in this session: it has neither an X server nor the "
         "desktop portal's global shortcuts; your desktop's keyboard settings can run "
-        "`quillmere --clean` instead.");
+        "“quillmere --clean” instead.");
 }
 
 void HotKeyService::setBackendForTesting(std::unique_ptr<HotKeyBackend> backend) {

@@ -23,6 +23,9 @@ public:
     // it cannot be had, in which case nothing of it stays held.
     virtual bool grab(quint64 ref, quint32 keyCode, quint32 carbonFlags) = 0;
     virtual void ungrab(quint64 ref) = 0;
+    // Lets the held combinations reach the focused window for a while (true), then holds them
+    // again (false). Where holding them again could ask the user, this does nothing.
+    virtual void suspend(bool) {}
 
     // Set by the service; the backend calls it on the main thread for each press.
     std::function<void(quint64 ref)> pressed;
@@ -50,6 +53,10 @@ public:
     // holds it, or there is no backend).
     quint64 registerEventHotKey(quint32 keyCode, quint32 carbonFlags, EventHotKeyID id);
     void unregisterEventHotKey(quint64 ref);
+
+    // While a shortcut is being recorded: the program's own combinations go to the recorder,
+    // not to their hot keys.
+    void suspend(bool on);
 
     // Empty while global keys work; otherwise one line for the settings tab.
     QString unavailableReason();

@@ -8,9 +8,11 @@
 #include <QGuiApplication>
 #include <QTimer>
 #include <QtGui/qguiapplication_platform.h>
+#include <array>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <utility>
 #include <vector>
 #include <xcb/xcb.h>
 #include <xcb/xcb_keysyms.h>
@@ -59,8 +61,12 @@ public:
 
     bool grab(quint64 ref, quint32 keyCode, quint32 carbonFlags) override {
         Grab grab{keyCode, carbonFlags};
+        // While suspended a combination counts as held when it can be taken; it is released
+        // at once and taken again with the others.
         if (!take(grab))
             return false;
+        if (suspended_)
+            release(grab);
         grabs_[ref] = grab;
         return true;
     }
@@ -74,6 +80,18 @@ public:
         xcb_flush(connection_);
     }
 
+    void suspend(bool on) override {
+        if (std::exchange(suspended_, on) == on)
+            return;
+        if (on) {
+            for (auto &[ref, grab] : grabs_)
+                release(grab);
+            xcb_flush(connection_);
+        } else {
+            takeAll();
+        }
+    }
+
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
         if (eventType != "xcb_generic_event_t")
             return false;
@@ -81,6 +99,8 @@ public:
         const quint8 type = event->response_type & 0x7f;
         if (type == XCB_KEY_PRESS)
             return keyPressed(*reinterpret_cast<const xcb_key_press_event_t *>(event));
+        if (type == XCB_KEY_RELEASE)
+            keyReleased(*reinterpret_cast<const xcb_key_release_event_t *>(event));
         // A new keyboard or keymap: key codes and modifiers may have moved. Qt needs these
         // events too, so they are never consumed.
         if (type == XCB_MAPPING_NOTIFY ||
@@ -183,6 +203,8 @@ private:
             return;
         for (const quint16 variant : lockVariants())
             xcb_ungrab_key(connection_, grab.keycode, root_, quint16(grab.modifiers | variant));
+        // Its release may now go to another client; the next press must count.
+        down_[grab.keycode] = false;
         grab.keycode = 0;
     }
 
@@ -192,12 +214,22 @@ private:
         const quint16 state = press.state & relevant & ~numLock_;
         for (const auto &[ref, grab] : grabs_) {
             if (grab.keycode != 0 && grab.keycode == press.detail && grab.modifiers == state) {
-                if (pressed)
+                // A key held down repeats: without detectable auto-repeat the server sends a
+                // release and a press with the same time for each repeat, with it only
+                // presses. Either way one physical press is one hot-key press.
+                const bool repeat = down_[press.detail] || releasedAt_[press.detail] == press.time;
+                down_[press.detail] = true;
+                if (!repeat && pressed)
                     pressed(ref);
                 return true;
             }
         }
         return false;
+    }
+
+    void keyReleased(const xcb_key_release_event_t &release) {
+        down_[release.detail] = false;
+        releasedAt_[release.detail] = release.time;
     }
 
     void scheduleRegrab() {
@@ -214,10 +246,14 @@ private:
         for (auto &[ref, grab] : grabs_)
             release(grab);
         readModifierMap();
+        if (!suspended_)
+            takeAll();
+    }
+
+    void takeAll() {
         for (auto &[ref, grab] : grabs_)
             if (!take(grab))
-                qWarning("A hot key could not be grabbed again after the keyboard "
-                         "changed: another program holds it");
+                qWarning("A hot key could not be grabbed again: another program took it");
         xcb_flush(connection_);
     }
 
@@ -229,6 +265,10 @@ private:
     quint16 alt_ = XCB_MOD_MASK_1;
     std::map<quint64, Grab> grabs_;
     bool regrabScheduled_ = false;
+    bool suspended_ = false;
+    // Per X key code: held down since a grabbed press, and the time of its last release.
+    std::array<bool, 256> down_{};
+    std::array<xcb_timestamp_t, 256> releasedAt_{};
 };
 
 } // namespace

@@ -2,7 +2,9 @@
 #include "ShortcutView.h"
 
 #include "Alerts.h"
+#include "HotKeyService.h"
 #include "ShortcutDefaultsObserver.h"
+#include "ShortcutHotKey.h"
 #include "Strings.h"
 #include "SymbolicHotKeys.h"
 
@@ -52,6 +54,20 @@ public:
         s.pressed = static_cast<const ShortcutView *>(widget())->isRecording();
         return s;
     }
+    // Pressing it as a button (a screen reader's "activate") starts recording, or cancels it.
+    QStringList actionNames() const override {
+        QStringList names = QAccessibleWidget::actionNames();
+        if (widget()->isEnabled())
+            names.prepend(pressAction());
+        return names;
+    }
+    void doAction(const QString &name) override {
+        auto *view = static_cast<ShortcutView *>(widget());
+        if (name == pressAction())
+            view->setRecording(!view->isRecording());
+        else
+            QAccessibleWidget::doAction(name);
+    }
 };
 
 QAccessibleInterface *accessibleFactory(const QString &className, QObject *object) {
@@ -80,6 +96,9 @@ public:
             qApp->installEventFilter(this);
         else
             qApp->removeEventFilter(this);
+        // Otherwise the program's own hot keys take their combinations before the recorder
+        // sees them: recording the current shortcut again would clean the Desktop.
+        HotKeyService::shared().suspend(on);
     }
 
     void activateResignObserver(bool on, QWidget *window) {
@@ -356,15 +375,21 @@ bool ShortcutView::handleKey(const QKeyEvent &event) {
         return true;
     }
     // A combination another X client grabbed never reaches the recorder: that client gets it.
+    // The program's own hot keys are let go while recording; one other than the shortcut being
+    // replaced (Super+F2) is as taken as the desktop's.
+    QList<SymbolicHotKey> inUse = SymbolicHotKeys::copySymbolicHotKeys(layout);
+    const QString description = candidate.description(layout);
+    if (ShortcutMonitor::hasMonitor(description) &&
+        (!shortcutValue_ || shortcutValue_->description(layout) != description))
+        inUse.append({candidate.keyCode(), candidate.carbonFlags()});
     ShortcutError error;
-    if (candidate.isTakenError(&error, SymbolicHotKeys::copySymbolicHotKeys(layout),
-                               mainMenu_ ? mainMenu_() : MenuModel(), layout)) {
+    if (candidate.isTakenError(&error, inUse, mainMenu_ ? mainMenu_() : MenuModel(), layout)) {
         ShortcutKeyMonitor &monitor = ShortcutKeyMonitor::shared();
         monitor.activateResignObserver(false, nullptr);
         monitor.activateEventMonitoring(false);
         QPointer<ShortcutView> self(this);
         Alerts::runModal({localizedString(QStringLiteral("The key combination %1 cannot be used"))
-                              .arg(candidate.description(layout)),
+                              .arg(description),
                           error.localizedDescription,
                           {localizedString(QStringLiteral("OK"))},
                           Alert::Critical});

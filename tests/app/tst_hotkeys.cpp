@@ -8,6 +8,7 @@
 #include "ShortcutHotKey.h"
 #include "ShortcutView.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -179,6 +180,11 @@ private slots:
         QTest::newRow("a menu's combination")
             << int(Qt::Key_M) << int(Qt::ControlModifier) << "Type New Shortcut" << true << 0
             << "The key combination ⌃M cannot be used";
+        QTest::newRow("the program's other hot key")
+            << int(Qt::Key_F2) << int(Qt::MetaModifier) << "Type New Shortcut" << true << 0
+            << "The key combination ⌘F2 cannot be used";
+        QTest::newRow("the shortcut being replaced")
+            << int(Qt::Key_F5) << int(Qt::MetaModifier) << "⌘F5" << false << 0 << "";
     }
     void recorderStates() {
         QFETCH(int, key);
@@ -199,6 +205,9 @@ private slots:
         view.setMainMenu([&] { return MenuModel::fromActions(window.menuBar()->actions()); });
         window.show();
         view.setShortcutValue(Shortcut(kVK_F5, Cmd));
+        const auto registered = {
+            ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(Shortcut(kVK_F5, Cmd), {}),
+            ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(Shortcut(120, Cmd), {})};
         QTest::mouseClick(&view, Qt::LeftButton, {}, view.shortcutRect().center());
         QVERIFY(view.isRecording());
 
@@ -208,6 +217,8 @@ private slots:
         QCOMPARE(beeped, beeps);
         QCOMPARE(s->reports.alerts.join("").section(':', 0, 0), alert);
         ShortcutView::setBeepForTesting(nullptr);
+        for (const auto &monitor : registered)
+            ShortcutMonitor::removeGlobalHotkeyMonitor(monitor);
         window.takeCentralWidget();
     }
 
@@ -215,7 +226,10 @@ private slots:
         ShortcutView view;
         view.resize(200, 24);
         view.show();
-        QTest::mouseClick(&view, Qt::LeftButton);
+        // Pressed as a button by assistive technology, as by a click.
+        QAccessible::queryAccessibleInterface(&view)->actionInterface()->doAction(
+            QAccessibleActionInterface::pressAction());
+        QVERIFY(view.isRecording());
         QTest::keyPress(&view, Qt::Key_Control);
         QCOMPARE(view.displayText(), QStringLiteral("⌃"));
         QTest::keyRelease(&view, Qt::Key_Control, Qt::ControlModifier);

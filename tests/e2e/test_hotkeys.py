@@ -4,6 +4,7 @@ import os
 import plistlib
 import subprocess
 import sys
+import time
 import json
 import unittest
 from plistlib import UID
@@ -74,13 +75,34 @@ class HotKeyTest(ProgramTestCase):
         self.wait_until(lambda: self.cleaned("second.txt"), "the clean with Num Lock on")
         self.key("Num_Lock")
 
+    def test_holding_the_shortcut_down_cleans_once(self):
+        self.put_on_desktop("held.txt")
+        self.start_with_clean_shortcut()
+        self.desk.run(["xset", "r", "on", "r", "rate", "200", "30"])
+        self.desk.run(["xdotool", "keydown", "ctrl+alt+k"])
+        time.sleep(1.5)  # long enough for the server to repeat the key many times
+        self.desk.run(["xdotool", "keyup", "k", "keyup", "alt", "keyup", "ctrl"])
+        self.wait_until(lambda: ("Clean Complete", "Finished Cleaning:1 items")
+                        in self.desk.notices(), "the notice")
+        # A second press after the release is a new press, and must still clean.
+        self.put_on_desktop("again.txt")
+        self.key("ctrl+alt+k")
+
+        def titles():
+            return [summary for summary, _ in self.desk.notices()]
+        self.wait_until(lambda: titles().count("Clean Complete") == 2, "the next press's clean")
+        self.assertNotIn("The Desktop is already clean.", titles())
+
     def test_a_new_recording_moves_the_hot_key(self):
         window = self.start_with_clean_shortcut()
-        # The settings tab, the recorder (its label's mnemonic), then the new combination.
-        for keys in ("alt+s", "alt+o", "space", "ctrl+alt+j"):
+        self.put_on_desktop("kept.txt")
+        # The settings tab, the recorder (its label's mnemonic), the current combination (which
+        # the recorder gets, not the hot key), then the new one.
+        for keys in ("alt+s", "alt+o", "space", "ctrl+alt+k", "space", "ctrl+alt+j"):
             self.press(window, keys)
         self.wait_until(lambda: plistlib.loads(self.settings()["CleanShortcut"])["$objects"][1]
                         .get("KeyCode") == kVK_ANSI_J, "the new shortcut being stored")
+        self.assertTrue(os.path.exists(self.path("Desktop", "kept.txt")))
 
         # The old combination no longer cleans: had it, the new one would find the Desktop
         # already clean, and say so, before the second clean.
@@ -116,6 +138,12 @@ class PortalHotKeyTest(ProgramTestCase):
     """Without an X server to grab on, the desktop portal's global shortcuts carry the key."""
 
     def test_the_portal_binds_the_shortcut_and_its_activation_cleans(self):
+        self.check_portal(QT_QPA_PLATFORM="offscreen")
+
+    def test_an_x11_program_in_a_wayland_session_prefers_the_portal(self):
+        self.check_portal(QT_QPA_PLATFORM="xcb", WAYLAND_DISPLAY="wayland-quillmere-test")
+
+    def check_portal(self, **session):
         binds = self.path("binds.jsonl")
         portal = subprocess.Popen([DEBIAN_PYTHON, os.path.join(os.path.dirname(__file__),
                                                                 "portal_standin.py"), binds],
@@ -127,7 +155,7 @@ class PortalHotKeyTest(ProgramTestCase):
         self.put_on_desktop("via portal.txt")
         self.write_settings(CleanShortcutEnabled=True,
                             CleanShortcut=shortcut_data(kVK_ANSI_K, CONTROL | OPTION))
-        env = dict(self.desk.env, QT_QPA_PLATFORM="offscreen", LC_ALL="en_US.UTF-8")
+        env = dict(self.desk.env, LC_ALL="en_US.UTF-8", **session)
         self.log = open(self.path(".quillmere.log"), "wb")
         self.program = subprocess.Popen([BINARY], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
