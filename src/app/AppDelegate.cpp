@@ -553,19 +553,34 @@ void AppDelegate::registerHotKeys() {
     resetShortcutRegistration();
     resetConstantShortcutRegistration();
     const QString reason = HotKeyService::shared().unavailableReason();
-    ui_.hotKeyUnavailableLabel->setText(reason);
-    ui_.hotKeyUnavailableLabel->setVisible(!reason.isEmpty());
     if (!reason.isEmpty())
         NSLog(reason);
+    showHotKeyState();
+}
+
+// One line under the recorder: why no shortcut can work here, else why this one does not.
+void AppDelegate::showHotKeyState() {
+    const QString reason = HotKeyService::shared().unavailableReason();
+    const QString line = !reason.isEmpty() ? reason : shortcutFailure_;
+    ui_.hotKeyUnavailableLabel->setText(line);
+    ui_.hotKeyUnavailableLabel->setVisible(!line.isEmpty());
 }
 
 void AppDelegate::resetShortcutRegistration() {
     if (isShortcutEnabled())
         ShortcutSettings::registerGlobalShortcutWithUserDefaultsKey(
             defaults_, SettingsKeys::CleanShortcut,
-            [this] { cleaner_->cleanDesktopItems(CleanTrigger::Shortcut); });
+            [this] { cleaner_->cleanDesktopItems(CleanTrigger::Shortcut); },
+            [this](const QString &failure) {
+                shortcutFailure_ = failure;
+                showHotKeyState();
+            });
     else
         ShortcutSettings::unregisterGlobalShortcutWithUserDefaultsKey(SettingsKeys::CleanShortcut);
+    if (!isShortcutEnabled()) {
+        shortcutFailure_.clear();
+        showHotKeyState();
+    }
 }
 
 void AppDelegate::resetConstantShortcutRegistration() {

@@ -102,6 +102,8 @@ private:
     // Hot keys: the clean shortcut and the fixed Super+F2 one.
     void registerHotKeys();
     void resetShortcutRegistration();
+    void showHotKeyState();
+    QString shortcutFailure_; // why the clean shortcut could not be registered; empty: it was
     void resetConstantShortcutRegistration();
     void unregisterHotKeys();
     std::optional<QString> constantShortcutMonitor_;

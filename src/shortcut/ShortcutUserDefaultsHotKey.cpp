@@ -5,6 +5,8 @@
 #include "ShortcutHotKey.h"
 #include "UserDefaults.h"
 
+#include <QCoreApplication>
+
 namespace {
 std::map<QString, std::unique_ptr<ShortcutUserDefaultsHotKey>> &registry() {
     static auto *hotKeys = new std::map<QString, std::unique_ptr<ShortcutUserDefaultsHotKey>>;
@@ -14,10 +16,12 @@ std::map<QString, std::unique_ptr<ShortcutUserDefaultsHotKey>> &registry() {
 
 ShortcutUserDefaultsHotKey::ShortcutUserDefaultsHotKey(UserDefaults &defaults,
                                                        const QString &userDefaultsKey,
-                                                       std::function<void()> handler)
+                                                       std::function<void()> handler,
+                                                       Outcome registered)
     : defaults_(&defaults)
     , userDefaultsKey_(userDefaultsKey)
-    , handler_(std::move(handler)) {
+    , handler_(std::move(handler))
+    , registered_(std::move(registered)) {
     // Fires once at once: that registers the stored shortcut.
     defaults.observe(
         userDefaultsKey_, this,
@@ -43,22 +47,32 @@ void ShortcutUserDefaultsHotKey::installHotKeyFromUserDefaults() {
         return;
     const auto shortcut =
         Shortcut::shortcutWithData(defaults_->dataForKey(userDefaultsKey_).value_or(QByteArray()));
-    if (!shortcut)
-        return;
-    monitor_ = ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(*shortcut, handler_);
-    if (!monitor_)
-        NSLog(QStringLiteral("The shortcut %1 stored under %2 is not a global hot key: it is in "
-                             "use, or this session has no global keys")
-                  .arg(shortcut->description(KeyboardLayout::current()), userDefaultsKey_));
+    QString failure;
+    if (shortcut) {
+        monitor_ = ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(*shortcut, handler_);
+        if (!monitor_) {
+            const QString name = shortcut->description(KeyboardLayout::current());
+            NSLog(QStringLiteral("The shortcut %1 stored under %2 is not a global hot key: it is "
+                                 "in use, or this session has no global keys")
+                      .arg(name, userDefaultsKey_));
+            failure = QCoreApplication::translate(
+                          "ShortcutUserDefaultsHotKey",
+                          "%1 is held by another program or by the desktop: record another "
+                          "shortcut.")
+                          .arg(name);
+        }
+    }
+    if (registered_)
+        registered_(failure);
 }
 
-void ShortcutSettings::registerGlobalShortcutWithUserDefaultsKey(UserDefaults &defaults,
-                                                                 const QString &key,
-                                                                 std::function<void()> handler) {
+void ShortcutSettings::registerGlobalShortcutWithUserDefaultsKey(
+    UserDefaults &defaults, const QString &key, std::function<void()> handler,
+    ShortcutUserDefaultsHotKey::Outcome registered) {
     // The one it replaces goes first: it holds the combination the new one registers.
     registry().erase(key);
-    registry()[key] =
-        std::make_unique<ShortcutUserDefaultsHotKey>(defaults, key, std::move(handler));
+    registry()[key] = std::make_unique<ShortcutUserDefaultsHotKey>(
+        defaults, key, std::move(handler), std::move(registered));
 }
 
 void ShortcutSettings::unregisterGlobalShortcutWithUserDefaultsKey(const QString &key) {

@@ -16,10 +16,13 @@ class UserDefaults;
 // A global hot key that follows the shortcut stored under a settings key: registered from the
 // value stored when it is made, and registered again (the old combination first released) after
 // every write of that key. Nothing stored, or the archive of nothing, registers nothing.
+// `registered`, when given, hears the outcome of every registration: an empty text when it
+// worked (or nothing is stored), else one line saying which combination could not be registered.
 class ShortcutUserDefaultsHotKey : public QObject {
 public:
+    using Outcome = std::function<void(const QString &failure)>;
     ShortcutUserDefaultsHotKey(UserDefaults &defaults, const QString &userDefaultsKey,
-                               std::function<void()> handler);
+                               std::function<void()> handler, Outcome registered = {});
     ~ShortcutUserDefaultsHotKey() override;
 
     QString userDefaultsKey() const { return userDefaultsKey_; }
@@ -31,6 +34,7 @@ private:
     QPointer<UserDefaults> defaults_;
     QString userDefaultsKey_;
     std::function<void()> handler_;
+    Outcome registered_;
     std::optional<QString> monitor_;
 };
 
@@ -38,7 +42,8 @@ private:
 namespace ShortcutSettings {
 // Replaces whatever was registered under the key.
 void registerGlobalShortcutWithUserDefaultsKey(UserDefaults &defaults, const QString &key,
-                                               std::function<void()> handler);
+                                               std::function<void()> handler,
+                                               ShortcutUserDefaultsHotKey::Outcome registered = {});
 void unregisterGlobalShortcutWithUserDefaultsKey(const QString &key);
 // Stores the shortcut under the key, or removes the key for nullopt.
 void setGlobalShortcut(UserDefaults &defaults, const std::optional<Shortcut> &shortcut,

@@ -17,7 +17,7 @@
 #include <set>
 
 namespace {
-constexpr quint64 kVK_ANSI_A = 0, kVK_ANSI_K = 40, kVK_F5 = 96;
+constexpr quint64 kVK_ANSI_A = 0, kVK_ANSI_K = 40, kVK_F5 = 96, kVK_F6 = 97;
 constexpr quint64 Cmd = Shortcut::NSCommandKeyMask, Ctrl = Shortcut::NSControlKeyMask,
                   Alt = Shortcut::NSAlternateKeyMask;
 
@@ -133,7 +133,12 @@ private slots:
         QCOMPARE(writes.count(), 0);
         QCOMPARE(grabs.grabCount, grabCount);
 
+        // A combination another program holds: the settings tab says so until the next one.
+        grabs.refusedKeys = {kVK_F6};
+        view.setShortcutValue(Shortcut(kVK_F6, 0));
+        QVERIFY(program.ui.hotKeyUnavailableLabel->text().startsWith("F6 is held by another"));
         view.setShortcutValue(Shortcut(kVK_F5, Cmd));
+        QCOMPARE(program.ui.hotKeyUnavailableLabel->text(), QString());
         QCOMPARE(held(), (QList<std::pair<quint32, quint32>>{{kVK_F5, 0x100}}));
         view.setShortcutValue(std::nullopt);
         QVERIFY(grabs.held.empty());
