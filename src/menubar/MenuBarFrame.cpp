@@ -53,12 +53,22 @@ QImage noisePattern(const QImage &noise) {
     return plain.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
-void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const QRectF &dirty) {
+namespace {
+// Turns `p` y-up over a window `height` high, as every number of the frame is given.
+void flipY(QPainter &p, double height) {
+    p.translate(0, height);
+    p.scale(1, -1);
+    p.setRenderHint(QPainter::Antialiasing);
+}
+
+// The title bar, its arrow when the icon is above, and the separator, from the top edge down.
+void drawTop(QPainter &p, Size size, const Look &look, const QImage &pattern) {
     const WindowMetrics &m = look.metrics;
+    const bool arrowAbove = m.attached && !m.iconBelow;
     const double tb = std::round(m.titleBarHeight);
     const double aw = std::round(m.arrowSize.width);
     const double ah = std::round(m.arrowSize.height);
-    const double a = m.attached ? ah : 0.0;
+    const double a = arrowAbove ? ah : 0.0;
     const Rect b{{0, 0}, size};
     const double top = b.maxY();
     const double bodyTop = top - a;
@@ -74,13 +84,7 @@ void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const
     const bool active = look.key || m.attached;
 
     p.save();
-    // From here on y points up, as every number above.
-    p.translate(0, size.height);
-    p.scale(1, -1);
-    p.setRenderHint(QPainter::Antialiasing);
-
-    p.setCompositionMode(QPainter::CompositionMode_Source);
-    p.fillRect(rectF(fromQt(dirty, size.height)), look.windowBackground);
+    flipY(p, size.height);
     p.setCompositionMode(QPainter::CompositionMode_Clear);
     p.fillRect(rectF(MenuBarGeometry::titleBarRect(size, m)), Qt::transparent);
 
@@ -111,12 +115,12 @@ void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const
     }
     const double gradient = active ? 0.91 : 0.93;
     fillRamp(p, title, white(gradient, 0.0), white(gradient, 1.0));
-    if (m.attached)
+    if (arrowAbove)
         fillRamp(p, arrow, white(gradient, 1.0), Qt::white);
 
     QPainterPath highlight;
     highlight.moveTo(b.x(), bodyTop);
-    if (m.attached) {
+    if (arrowAbove) {
         highlight.lineTo(arrowLeft, bodyTop);
         highlight.lineTo(tip.x, tip.y);
         highlight.lineTo(arrowRight, bodyTop);
@@ -132,33 +136,88 @@ void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const
     p.restore();
 }
 
+// Attached to an icon below: the arrow strip along the bottom edge, clear but for the arrow,
+// which continues the content's background down to its tip at the bottom centre.
+void drawArrowBelow(QPainter &p, Size size, const Look &look) {
+    const WindowMetrics &m = look.metrics;
+    const double aw = std::round(m.arrowSize.width);
+    const double ah = std::round(m.arrowSize.height);
+    const double centre = size.width / 2;
+    p.save();
+    flipY(p, size.height);
+    p.setCompositionMode(QPainter::CompositionMode_Clear);
+    p.fillRect(QRectF(0, 0, size.width, m.stripBelow()), Qt::transparent);
+    QPainterPath arrow;
+    arrow.moveTo(centre - aw / 2, ah);
+    arrow.lineTo(centre, 0);
+    arrow.lineTo(centre + aw / 2, ah);
+    arrow.closeSubpath();
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.fillPath(arrow, look.windowBackground);
+    p.restore();
+}
+
+// The height of the strip drawn by drawTop and the one drawn by drawArrowBelow, in whole
+// pixels, never taller than the window.
+double topStripHeight(Size size, const WindowMetrics &m) {
+    const double barHeight = std::max(
+        std::round(m.titleBarHeight) + (m.stripAbove() > 0 ? std::round(m.arrowSize.height) : 0.0),
+        m.titleBarHeight + m.stripAbove());
+    return std::min(std::ceil(barHeight) + 1, size.height);
+}
+double bottomStripHeight(Size size, const WindowMetrics &m) {
+    if (m.stripBelow() <= 0)
+        return 0;
+    return std::min(std::ceil(std::max(std::round(m.arrowSize.height), m.stripBelow())),
+                    size.height);
+}
+
+void fillBackground(QPainter &p, const QRectF &r, const Look &look) {
+    p.save();
+    p.setCompositionMode(QPainter::CompositionMode_Source);
+    p.fillRect(r, look.windowBackground);
+    p.restore();
+}
+} // namespace
+
+void draw(QPainter &p, Size size, const Look &look, const QImage &pattern, const QRectF &dirty) {
+    fillBackground(p, dirty, look);
+    drawTop(p, size, look, pattern);
+    if (look.metrics.stripBelow() > 0)
+        drawArrowBelow(p, size, look);
+}
+
 void StripCache::draw(QPainter &p, Size size, const Look &look, const QImage &pattern,
                       const QRectF &dirty, qreal pixelRatio) {
-    const WindowMetrics &m = look.metrics;
-    const double barHeight =
-        std::max(std::round(m.titleBarHeight) + (m.attached ? std::round(m.arrowSize.height) : 0.0),
-                 m.titleBarHeight + m.arrowStrip());
-    // Down to the separator; never taller than the window.
-    const double stripHeight = std::min(std::ceil(barHeight) + 1, size.height);
+    const double top = topStripHeight(size, look.metrics);
+    const double bottom = std::min(bottomStripHeight(size, look.metrics), size.height - top);
     const Key key{size.width, look, pixelRatio};
     if (key_ != key || strip_.isNull()) {
-        strip_ = QImage(QSize(int(std::ceil(size.width * pixelRatio)),
-                              int(std::ceil(stripHeight * pixelRatio))),
-                        QImage::Format_ARGB32_Premultiplied);
-        strip_.setDevicePixelRatio(pixelRatio);
-        QPainter stripPainter(&strip_);
-        const Size stripSize{size.width, stripHeight};
-        MenuBarFrame::draw(stripPainter, stripSize, look, pattern,
-                           QRectF(0, 0, size.width, stripHeight));
+        const auto paint = [&](double height, auto &&part) {
+            QImage image(
+                QSize(int(std::ceil(size.width * pixelRatio)), int(std::ceil(height * pixelRatio))),
+                QImage::Format_ARGB32_Premultiplied);
+            image.setDevicePixelRatio(pixelRatio);
+            QPainter painter(&image);
+            fillBackground(painter, QRectF(0, 0, size.width, height), look);
+            part(painter, Size{size.width, height});
+            return image;
+        };
+        strip_ = paint(top, [&](QPainter &sp, Size s) { drawTop(sp, s, look, pattern); });
+        below_ = bottom <= 0
+                     ? QImage()
+                     : paint(bottom, [&](QPainter &sp, Size s) { drawArrowBelow(sp, s, look); });
         key_ = key;
     }
     p.save();
     p.setCompositionMode(QPainter::CompositionMode_Source);
-    const QRectF below = dirty & QRectF(0, stripHeight, size.width, size.height - stripHeight);
-    if (!below.isEmpty())
-        p.fillRect(below, look.windowBackground);
-    if (dirty.top() < stripHeight)
+    const QRectF middle = dirty & QRectF(0, top, size.width, size.height - top - bottom);
+    if (!middle.isEmpty())
+        p.fillRect(middle, look.windowBackground);
+    if (dirty.top() < top)
         p.drawImage(QPointF(0, 0), strip_);
+    if (!below_.isNull() && dirty.bottom() > size.height - bottom)
+        p.drawImage(QPointF(0, size.height - bottom), below_);
     p.restore();
 }
 

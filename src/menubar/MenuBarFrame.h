@@ -11,7 +11,8 @@ class QPainter;
 
 // The menu-bar window's own frame: a light grey title bar with rounded top corners, a faint
 // noise texture while the window is key, a top highlight line, the separator below the title
-// bar and, while attached, the arrow at the middle of the top edge. It paints; it does not
+// bar and, while attached, the arrow at the middle of the top edge (of the bottom edge, pointing
+// down, when the icon is below the window). It paints; it does not
 // decide when (the window does) and draws neither the title text nor the window buttons.
 namespace MenuBarFrame {
 
@@ -37,7 +38,7 @@ void draw(QPainter &painter, Size size, const Look &look, const QImage &pattern,
 // edge down to the separator) is painted into an image once and copied on each paint; it is
 // painted anew only when the window's width, state, look or pixel ratio changed. The clip path,
 // gradients, texture and antialiased lines cost several times a plain fill; the rest of the
-// frame is a plain fill.
+// frame is a plain fill. An arrow along the bottom edge is kept the same way.
 class StripCache {
 public:
     void draw(QPainter &painter, Size size, const Look &look, const QImage &pattern,
@@ -55,6 +56,7 @@ private:
     };
     std::optional<Key> key_;
     QImage strip_;
+    QImage below_; // the arrow strip along the bottom edge, when the icon is below
 };
 
 } // namespace MenuBarFrame

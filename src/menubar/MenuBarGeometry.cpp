@@ -21,19 +21,27 @@ Rect fromQt(const QRect &r, double spaceHeight) {
 namespace MenuBarGeometry {
 
 Rect titleBarRect(Size window, const WindowMetrics &m) {
-    const double h = m.titleBarHeight + m.arrowStrip();
+    const double h = m.titleBarHeight + m.stripAbove();
     return {{0, window.height - h}, {window.width, h}};
 }
 
 Rect toolbarRect(Size window, const WindowMetrics &m) {
-    if (!m.attached)
-        return titleBarRect(window, m);
+    if (!m.attached || m.iconBelow)
+        return {{0, window.height - m.titleBarHeight}, {window.width, m.titleBarHeight}};
     return {{0, window.height - m.titleBarHeight - m.arrowSize.height},
             {window.width, m.titleBarHeight}};
 }
 
 double contentHeight(Size window, const WindowMetrics &m) {
     return window.height - m.titleBarHeight - m.arrowStrip() - 1;
+}
+
+Rect contentRect(Size window, const WindowMetrics &m) {
+    return {{0, m.stripBelow()}, {window.width, contentHeight(window, m)}};
+}
+
+bool isIconBelow(const Rect &s, const std::optional<Rect> &screen) {
+    return screen && s.y() + s.height() / 2 < screen->y() + screen->height() / 2;
 }
 
 std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Size button) {
@@ -49,7 +57,7 @@ Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double 
     const Rect &s = *iconFrame;
     const double x = s.x() + s.width() / 2 - window.width / 2;
     const double gap = std::max(0.0, distance);
-    if (screen && s.y() + s.height() / 2 < screen->y() + screen->height() / 2)
+    if (isIconBelow(s, screen))
         return {x, s.maxY() + gap};
     return {x, s.y() - gap - window.height};
 }
@@ -59,19 +67,21 @@ Rect resizedForAttachment(const Rect &frame, double arrowHeight, bool attaching)
     return {{frame.x(), frame.y() - d}, {frame.width(), frame.height() + d}};
 }
 
-Point detachedOrigin(Point origin, double snapDistance) {
-    return {origin.x, origin.y - snapDistance - 10.0};
+Point detachedOrigin(Point origin, double snapDistance, bool iconBelow) {
+    const double away = snapDistance + 10.0;
+    return {origin.x, iconBelow ? origin.y + away : origin.y - away};
 }
 
-bool isWithinSnapDistance(const Rect &frame, const Rect &iconFrame, double snapDistance) {
+bool isWithinSnapDistance(const Rect &frame, const Rect &iconFrame, double snapDistance,
+                          bool iconBelow) {
     const double dx = frame.x() + frame.width() / 2 - (iconFrame.x() + iconFrame.width() / 2);
-    const double dy = frame.maxY() - iconFrame.y();
+    const double dy = iconBelow ? frame.y() - iconFrame.maxY() : frame.maxY() - iconFrame.y();
     return snapDistance >= std::sqrt(dx * dx + dy * dy);
 }
 
-std::optional<Point> rescuedOrigin(const Rect &frame, const Rect &visibleFrame,
-                                   double arrowHeight) {
-    if (!(visibleFrame.y() > frame.maxY() - arrowHeight - 23.0))
+std::optional<Point> rescuedOrigin(const Rect &frame, const Rect &visibleFrame, double arrowHeight,
+                                   bool standsOnIcon) {
+    if (standsOnIcon || !(visibleFrame.y() > frame.maxY() - arrowHeight - 23.0))
         return std::nullopt;
     return Point{frame.x(), visibleFrame.y() - frame.height() + arrowHeight + 23.0};
 }

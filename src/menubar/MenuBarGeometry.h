@@ -48,17 +48,27 @@ struct WindowMetrics {
     double titleBarHeight = 22.0;
     Size arrowSize{20.0, 10.0};
     bool attached = false;
+    // The icon lies below the window (a panel along the bottom edge): attached, the window is
+    // mirrored, its arrow at the bottom edge pointing down; the title bar stays at the top.
+    bool iconBelow = false;
     double arrowStrip() const { return attached ? arrowSize.height : 0.0; }
+    double stripAbove() const { return iconBelow ? 0.0 : arrowStrip(); }
+    double stripBelow() const { return iconBelow ? arrowStrip() : 0.0; }
     friend bool operator==(const WindowMetrics &, const WindowMetrics &) = default;
 };
 
 namespace MenuBarGeometry {
-// The title bar and, when attached, the arrow strip above it (window coordinates).
+// The title bar and, when attached to an icon above, the arrow strip above it (window
+// coordinates).
 Rect titleBarRect(Size window, const WindowMetrics &m);
 // The title bar proper, without the arrow strip.
 Rect toolbarRect(Size window, const WindowMetrics &m);
 // The content ends one point below the title bar.
 double contentHeight(Size window, const WindowMetrics &m);
+// The content's rectangle: above the arrow strip when the arrow is at the bottom edge.
+Rect contentRect(Size window, const WindowMetrics &m);
+// Whether an icon lies in the lower half of its screen (a panel along the bottom edge).
+bool isIconBelow(const Rect &iconFrame, const std::optional<Rect> &screen);
 // Close, minimise and zoom buttons, centred in the title bar proper.
 std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Size button);
 // Attached, the window hangs centred under the icon, its top `distance` below the icon's
@@ -68,15 +78,20 @@ std::array<Point, 3> windowButtonOrigins(Size window, const WindowMetrics &m, Si
 // clamped sideways.
 Point originForAttachedState(std::optional<Rect> iconFrame, Size window, double distance,
                              std::optional<Rect> screen = std::nullopt);
-// Attaching adds the arrow strip above the window, keeping its top edge; detaching takes it off.
+// Attaching adds the arrow strip to the window, keeping its top edge (the strip lies above the
+// title bar, or below the content when the icon is below); detaching takes it off.
 Rect resizedForAttachment(const Rect &frame, double arrowHeight, bool attaching);
-// A detached window leaves the snapping zone below the icon.
-Point detachedOrigin(Point origin, double snapDistance);
-// Whether the window's top centre lies within `snapDistance` of the icon's bottom centre.
-bool isWithinSnapDistance(const Rect &frame, const Rect &iconFrame, double snapDistance);
+// A detached window leaves the snapping zone below the icon, or above it when the icon is below.
+Point detachedOrigin(Point origin, double snapDistance, bool iconBelow = false);
+// Whether the window's top centre lies within `snapDistance` of the icon's bottom centre; when
+// the icon is below, the window's bottom centre against the icon's top centre.
+bool isWithinSnapDistance(const Rect &frame, const Rect &iconFrame, double snapDistance,
+                          bool iconBelow = false);
 // A window dropped with its top too near the bottom of the visible area (or below it) comes back
-// up until its top is arrow height + 23 above it; otherwise none.
-std::optional<Point> rescuedOrigin(const Rect &frame, const Rect &visibleFrame, double arrowHeight);
+// up until its top is arrow height + 23 above it; otherwise none. A window attached to an icon
+// below it stays where it stands, on its icon: its title bar is at its top, well above the panel.
+std::optional<Point> rescuedOrigin(const Rect &frame, const Rect &visibleFrame, double arrowHeight,
+                                   bool standsOnIcon = false);
 
 // A live resize while attached: both side edges follow the dragged one, so the centre (and the
 // arrow) stays; only the bottom edge moves vertically.

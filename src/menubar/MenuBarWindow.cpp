@@ -253,7 +253,7 @@ void MenuBarWindow::statusItemViewDidMoveSoon() {
             if (frame != lastHostFrame_) {
                 lastHostFrame_ = frame;
                 if (metrics_.attached && !dragging_)
-                    setFrameOrigin(originForAttachedState());
+                    moveToAttachedPlace();
             }
             if (--hostWatchTicks_ <= 0 || !statusItem_)
                 hostWatch_->stop();
@@ -266,6 +266,7 @@ void MenuBarWindow::statusItemViewDidMoveSoon() {
 void MenuBarWindow::setAttachedToMenuBar(bool value) {
     if (value == metrics_.attached)
         return;
+    updateIconSide();
     metrics_.attached = value;
     setFrame(resizedForAttachment(frame(), metrics_.arrowSize.height, value));
     layoutContent();
@@ -273,7 +274,7 @@ void MenuBarWindow::setAttachedToMenuBar(bool value) {
         fadeButtons(!value);
     if (!dragging_)
         setFrameOrigin(value ? originForAttachedState()
-                             : detachedOrigin(frame().origin, snapDistance_));
+                             : detachedOrigin(frame().origin, snapDistance_, metrics_.iconBelow));
     applyWindowFlags();
     const auto &told =
         value ? &Delegate::windowDidAttachToMenuBar : &Delegate::windowDidDetachFromMenuBar;
@@ -315,7 +316,7 @@ void MenuBarWindow::setHideWindowControlsWhenAttached(bool value) {
 void MenuBarWindow::setDistanceFromMenuBar(double value) {
     distanceFromMenuBar_ = value;
     if (metrics_.attached)
-        setFrameOrigin(originForAttachedState());
+        moveToAttachedPlace();
 }
 
 void MenuBarWindow::setArrowSize(Size size) {
@@ -364,15 +365,40 @@ std::optional<Rect> MenuBarWindow::statusItemHostFrame() const {
     return std::nullopt;
 }
 
+std::optional<Rect> MenuBarWindow::screenOf(const Rect &icon) {
+    const QPoint centre = toQt(icon, screenSpace()).center().toPoint();
+    if (const QScreen *s = QGuiApplication::screenAt(centre))
+        return fromQt(s->geometry(), screenSpace());
+    return std::nullopt;
+}
+
 Point MenuBarWindow::originForAttachedState() const {
     if (!statusItemView_)
         return {};
     const Rect icon = statusItemHostFrame().value_or(Rect{});
-    const QPoint centre = toQt(icon, screenSpace()).center().toPoint();
-    std::optional<Rect> screen;
-    if (const QScreen *s = QGuiApplication::screenAt(centre))
-        screen = fromQt(s->geometry(), screenSpace());
-    return MenuBarGeometry::originForAttachedState(icon, size2(), distanceFromMenuBar_, screen);
+    return MenuBarGeometry::originForAttachedState(icon, size2(), distanceFromMenuBar_,
+                                                   screenOf(icon));
+}
+
+void MenuBarWindow::updateIconSide() {
+    bool below = false;
+    if (statusItemView_) {
+        const Rect icon = statusItemHostFrame().value_or(Rect{});
+        below = isIconBelow(icon, screenOf(icon));
+    }
+    if (below == metrics_.iconBelow)
+        return;
+    metrics_.iconBelow = below;
+    // Attached, the arrow changes edges: the content moves and the whole frame is drawn anew.
+    if (metrics_.attached) {
+        layoutContent();
+        update();
+    }
+}
+
+void MenuBarWindow::moveToAttachedPlace() {
+    updateIconSide();
+    setFrameOrigin(originForAttachedState());
 }
 
 Rect MenuBarWindow::frame() const {
@@ -389,7 +415,7 @@ void MenuBarWindow::setFrameOrigin(Point origin) {
 
 void MenuBarWindow::makeKeyAndOrderFront() {
     if (metrics_.attached)
-        setFrameOrigin(originForAttachedState());
+        moveToAttachedPlace();
     windowFade_->stop();
     setWindowOpacity(1.0);
     show();
@@ -425,13 +451,18 @@ void MenuBarWindow::layoutContent() {
     titleTextField_->setGeometry(70, int((bar.height() - 17) / 2), fieldWidth, 17);
     titleTextField_->setText(
         titleTextField_->fontMetrics().elidedText(windowTitle(), Qt::ElideRight, fieldWidth));
-    // The content (menu bar and central widget) ends one point below the title bar.
-    const int top = int(size.height - contentHeight(size, metrics_));
-    setContentsMargins(0, top, 0, 0);
+    // The content (menu bar and central widget) ends one point below the title bar, and above
+    // the arrow when that is at the bottom edge.
+    const Rect content = contentRect(size, metrics_);
+    const int top = int(size.height - content.maxY());
+    const int bottom = int(content.y());
+    setContentsMargins(0, top, 0, bottom);
     constexpr int grip = 4;
-    edges_[0]->setGeometry(0, top, grip, height() - top);
-    edges_[1]->setGeometry(width() - grip, top, grip, height() - top);
+    edges_[0]->setGeometry(0, top, grip, height() - top - bottom);
+    edges_[1]->setGeometry(width() - grip, top, grip, height() - top - bottom);
     edges_[2]->setGeometry(0, height() - grip, width(), grip);
+    // Standing on its icon by its bottom edge, the window keeps that edge where the icon is.
+    edges_[2]->setHidden(bottom > 0);
     for (ResizeEdge *edge : edges_)
         edge->raise();
     redrawTitleBar();
@@ -514,7 +545,8 @@ void MenuBarWindow::mouseReleaseEvent(QMouseEvent *) {
     }
     if (dragging_ && screen()) {
         const Rect visible = fromQt(screen()->availableGeometry(), screenSpace());
-        if (const auto origin = rescuedOrigin(frame(), visible, metrics_.arrowSize.height))
+        const bool stands = metrics_.attached && metrics_.iconBelow;
+        if (const auto origin = rescuedOrigin(frame(), visible, metrics_.arrowSize.height, stands))
             setFrameOrigin(*origin);
     }
     dragging_ = false;
@@ -523,8 +555,9 @@ void MenuBarWindow::mouseReleaseEvent(QMouseEvent *) {
 void MenuBarWindow::windowDidMove() {
     if (inLiveResize_ || !hasMenuBarIcon_)
         return layoutContent();
+    updateIconSide();
     const Rect icon = statusItemHostFrame().value_or(Rect{});
-    if (detachable_ && !isWithinSnapDistance(frame(), icon, snapDistance_)) {
+    if (detachable_ && !isWithinSnapDistance(frame(), icon, snapDistance_, metrics_.iconBelow)) {
         setAttachedToMenuBar(false);
         return layoutContent();
     }

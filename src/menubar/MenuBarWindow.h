@@ -29,6 +29,8 @@ class ResizeEdge;
 // isDetachable. Setting a property to the value it has already changes nothing.
 // Geometry is y-up, as MenuBarGeometry states. It knows nothing of tidying: what it shows below
 // its title bar is the content widget (and menu bar) it is given.
+// An icon in the lower half of its screen (a panel along the bottom edge) has the attached window
+// stand on it, mirrored: the arrow at its bottom edge points down, the title bar stays on top.
 class MenuBarWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -114,6 +116,10 @@ private:
     void applyWindowFlags();
     void redrawTitleBar();
     std::optional<Rect> statusItemHostFrame() const;
+    static std::optional<Rect> screenOf(const Rect &icon);
+    // Notes whether the icon lies below the window's attached place, relaid out if that moved.
+    void updateIconSide();
+    void moveToAttachedPlace();
     void statusItemViewDidMoveSoon();
     Size size2() const { return {double(width()), double(height())}; }
     Size iconViewSize() const;

@@ -16,6 +16,7 @@ ARTIFACTS = os.environ.get("QUILLMERE_ARTIFACTS", os.path.join(os.getcwd(), "e2e
 
 class MenuBarTest(ProgramTestCase):
     desktop_options = {"tray_at_top": True}
+    icon_below = False  # the window stands on its icon, its arrow along its bottom edge
 
     def shot(self, name):
         os.makedirs(ARTIFACTS, exist_ok=True)
@@ -48,16 +49,18 @@ class MenuBarTest(ProgramTestCase):
         window = self.desk.window("^Quillmere$")
         if not window:
             return False
-        x, y, w, _ = self.geometry(window)
+        x, y, w, h = self.geometry(window)
         ix, iy, iw, ih = icon
-        stands_on = y + self.geometry(window)[3] == iy  # a panel along the bottom edge
-        return abs((x + w / 2) - (ix + iw / 2)) <= 1 and (y == iy + ih or stands_on)
+        if self.icon_below:  # the arrow's tip, the window's bottom centre, on the icon's top
+            return abs((x + w / 2) - (ix + iw / 2)) <= 2 and abs(y + h - iy) <= 2
+        return abs((x + w / 2) - (ix + iw / 2)) <= 1 and y == iy + ih
 
     def buttons_gone(self):
         """Whether the title bar is plain grey where the close button sits once the attach's
         fade has hidden the three window buttons."""
         x, y, _, _ = self.geometry(self.desk.window("^Quillmere$"))
-        out = self.desk.run(["import", "-window", "root", "-crop", f"1x1+{x + 14}+{y + 21}",
+        y += 11 if self.icon_below else 21  # the button's middle, under the arrow strip if any
+        out = self.desk.run(["import", "-window", "root", "-crop", f"1x1+{x + 14}+{y}",
                              "txt:-"]).stdout
         r, g, b = map(int, re.search(r"\((\d+),(\d+),(\d+)", out).groups())
         return r == g == b
@@ -124,6 +127,7 @@ class MenuBarTest(ProgramTestCase):
 class BottomPanelTest(MenuBarTest):
     """The same with tint2's panel where it starts by default, along the bottom edge."""
     desktop_options = {}
+    icon_below = True
 
     def shot(self, name):
         super().shot(f"bottom-{name}")

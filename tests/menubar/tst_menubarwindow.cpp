@@ -23,17 +23,24 @@ namespace {
 Rect R(double x, double y, double w, double h) {
     return {{x, y}, {w, h}};
 }
-WindowMetrics attached(bool on) {
+// Attached to an icon below, the window stands on it, mirrored.
+WindowMetrics attached(bool on, bool iconBelow = false) {
     WindowMetrics m;
     m.attached = on;
+    m.iconBelow = iconBelow;
     return m;
 }
-QImage render(Size size, bool isAttached, bool key, QColor background = QColor(236, 236, 236)) {
+const QImage &pattern() {
+    static const QImage made = MenuBarFrame::noisePattern(MenuBarFrame::makeNoiseImage());
+    return made;
+}
+QImage render(Size size, bool isAttached, bool key, QColor background = QColor(236, 236, 236),
+              bool iconBelow = false) {
     QImage image(int(size.width), int(size.height), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::red); // anything left unpainted shows
-    static const QImage pattern = MenuBarFrame::noisePattern(MenuBarFrame::makeNoiseImage());
     QPainter p(&image);
-    MenuBarFrame::draw(p, size, {attached(isAttached), key, background}, pattern, image.rect());
+    MenuBarFrame::draw(p, size, {attached(isAttached, iconBelow), key, background}, pattern(),
+                       image.rect());
     return image;
 }
 // A pixel at (x, y) counted from the window's bottom-left corner, y up.
@@ -52,18 +59,25 @@ private slots:
         QTest::addColumn<Rect>("toolbar");
         QTest::addColumn<double>("content");
         QTest::addColumn<double>("buttonY"); // a 14-high button
+        QTest::addColumn<bool>("iconBelow");
+        QTest::addColumn<double>("contentY");
         QTest::newRow("attached") << true << Size{320, 410} << R(0, 378, 320, 32)
-                                  << R(0, 378, 320, 22) << 377.0 << 382.0;
+                                  << R(0, 378, 320, 22) << 377.0 << 382.0 << false << 0.0;
         QTest::newRow("detached") << false << Size{320, 400} << R(0, 378, 320, 22)
-                                  << R(0, 378, 320, 22) << 377.0 << 382.0;
+                                  << R(0, 378, 320, 22) << 377.0 << 382.0 << false << 0.0;
+        // Standing on an icon below: the arrow strip under the content, the title bar on top.
+        QTest::newRow("standing") << true << Size{320, 410} << R(0, 388, 320, 22)
+                                  << R(0, 388, 320, 22) << 377.0 << 392.0 << true << 10.0;
     }
     void titleBarLayout() {
         QFETCH(bool, isAttached);
         QFETCH(Size, size);
-        const WindowMetrics m = attached(isAttached);
+        const WindowMetrics m = attached(isAttached, FETCHED(bool, iconBelow));
         QCOMPARE(titleBarRect(size, m), FETCHED(Rect, titleBar));
         QCOMPARE(toolbarRect(size, m), FETCHED(Rect, toolbar));
         QCOMPARE(contentHeight(size, m), FETCHED(double, content));
+        QCOMPARE(contentRect(size, m),
+                 R(0, FETCHED(double, contentY), size.width, FETCHED(double, content)));
         const auto buttons = windowButtonOrigins(size, m, {14, 14});
         QCOMPARE(buttons[0], (Point{7, FETCHED(double, buttonY)}));
         QCOMPARE(buttons[2].x, 47.0);
@@ -93,16 +107,21 @@ private slots:
         QCOMPARE(originForAttachedState(std::nullopt, {320, 400}, 0, screen), (Point{0, 0}));
     }
 
-    // Top centre against the icon's bottom centre (1013, 878), snap distance 30.
+    // Top centre against the icon's bottom centre (1013, 878), snap distance 30; with the icon
+    // below, bottom centre against the icon's top centre (1013, 22).
     void snapping_data() {
         QTest::addColumn<Rect>("frame");
         QTest::addColumn<bool>("snaps");
-        QTest::newRow("30.0 below") << R(853, 448, 320, 400) << true;
-        QTest::newRow("30.5 below") << R(853, 447.5, 320, 400) << false;
-        QTest::newRow("30.0 aside") << R(883, 478, 320, 400) << true;
+        QTest::addColumn<bool>("iconBelow");
+        QTest::newRow("30.0 below") << R(853, 448, 320, 400) << true << false;
+        QTest::newRow("30.5 below") << R(853, 447.5, 320, 400) << false << false;
+        QTest::newRow("30.0 aside") << R(883, 478, 320, 400) << true << false;
+        QTest::newRow("icon below, 30.0 above") << R(853, 52, 320, 400) << true << true;
+        QTest::newRow("icon below, 30.5 above") << R(853, 52.5, 320, 400) << false << true;
     }
     void snapping() {
-        QCOMPARE(isWithinSnapDistance(FETCHED(Rect, frame), R(1000, 878, 26, 22), 30.0),
+        const Rect icon = FETCHED(bool, iconBelow) ? R(1000, 0, 26, 22) : R(1000, 878, 26, 22);
+        QCOMPARE(isWithinSnapDistance(FETCHED(Rect, frame), icon, 30.0, FETCHED(bool, iconBelow)),
                  FETCHED(bool, snaps));
     }
 
@@ -113,6 +132,11 @@ private slots:
         QCOMPARE(resizedForAttachment(R(0, 100, 320, 300), 10, true), R(0, 90, 320, 310));
         QCOMPARE(resizedForAttachment(R(0, 90, 320, 310), 10, false), R(0, 100, 320, 300));
         QCOMPARE(detachedOrigin({0, 100}, 30), (Point{0, 60}));
+        // Standing on an icon below: a detach moves it up, out of the zone above the icon; a
+        // drop leaves it on its icon, even a short window whose top is under the rule's line.
+        QCOMPARE(detachedOrigin({0, 32}, 30, true), (Point{0, 72}));
+        QCOMPARE(rescuedOrigin(R(5, 22, 320, 40), R(0, 30, 1280, 870), 10, true), std::nullopt);
+        QCOMPARE(rescuedOrigin(R(5, 22, 320, 40), R(0, 30, 1280, 870), 10), (Point{5, 23}));
     }
 
     void attachedResize_data() {
@@ -143,21 +167,29 @@ private slots:
         QTest::addColumn<bool>("isAttached");
         QTest::addColumn<bool>("key");
         QTest::addColumn<int>("base"); // the title bar's bottom row, where the ramp starts
-        QTest::newRow("detached") << false << false << 217;
-        QTest::newRow("attached") << true << false << 176;
-        QTest::newRow("key") << false << true << 176;
+        QTest::addColumn<bool>("iconBelow");
+        QTest::newRow("detached") << false << false << 217 << false;
+        QTest::newRow("attached") << true << false << 176 << false;
+        QTest::newRow("key") << false << true << 176 << false;
+        QTest::newRow("standing on an icon below") << true << false << 176 << true;
     }
     void drawing() {
         QFETCH(bool, isAttached);
-        const Size size{320, isAttached ? 410.0 : 400.0};
-        const QImage image = render(size, isAttached, FETCHED(bool, key));
+        QFETCH(bool, iconBelow);
+        // Standing, the arrow strip lies under the content: the same rows from the top down.
+        const Size size{320, isAttached && !iconBelow ? 410.0 : 400.0};
+        const QImage image =
+            render(size, isAttached, FETCHED(bool, key), QColor(236, 236, 236), iconBelow);
         const int top = int(size.height) - 1;
         QCOMPARE(qAlpha(at(image, 0, top)), 0); // rounded corners
         QCOMPARE(qAlpha(at(image, 319, top)), 0);
         QVERIFY(qAbs(qGray(at(image, 100, 378)) - FETCHED(int, base)) <= 3);
         QCOMPARE(at(image, 100, 377), qRgb(128, 128, 128)); // separator
         QCOMPARE(at(image, 100, 376), qRgb(236, 236, 236)); // window background below
-        if (isAttached) {
+        if (iconBelow) {
+            QCOMPARE(qAlpha(at(image, 140, 5)), 0);           // beside the arrow
+            QCOMPARE(at(image, 160, 1), qRgb(236, 236, 236)); // the arrow, near its tip
+        } else if (isAttached) {
             QCOMPARE(qAlpha(at(image, 140, 405)), 0); // beside the arrow
             const QRgb tip = at(image, 160, 408);
             QVERIFY(qAlpha(tip) == 255 && qGray(tip) > 240); // lightening toward white
@@ -181,6 +213,16 @@ private slots:
                                         window.palette().color(QPalette::Window));
             QCOMPARE(painted, drawn);
         }
+        // The arrow along the bottom edge is kept too.
+        MenuBarFrame::StripCache cache;
+        const QColor grey(236, 236, 236);
+        QImage painted(320, 410, QImage::Format_ARGB32_Premultiplied);
+        painted.fill(Qt::red);
+        QPainter p(&painted);
+        cache.draw(p, {320, 410}, {attached(true, true), false, grey}, pattern(), painted.rect(),
+                   1);
+        p.end();
+        QCOMPARE(painted, render({320, 410}, true, false, grey, true));
     }
 
     void noiseTexture() {
