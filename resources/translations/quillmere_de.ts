@@ -257,6 +257,13 @@ Rückgabewert: 0 erledigt (oder nichts zu tun), 1 nichts getan (der Grund steht 
     </message>
 </context>
 <context>
+    <name>ExceptionsTableModel</name>
+    <message>
+        <source>Excepted item</source>
+        <translation>Ausgenommenes Objekt</translation>
+    </message>
+</context>
+<context>
     <name>GraphicalSession</name>
     <message>
         <source>Quillmere needs a graphical session to show its window and cannot reach one (DISPLAY, WAYLAND_DISPLAY). To clean the Desktop without it, run: quillmere --clean</source>

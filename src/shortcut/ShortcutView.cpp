@@ -34,7 +34,8 @@ bool isModifierKey(int key) {
            key == Qt::Key_AltGr;
 }
 
-// A push button to assistive technology, whose value is what it shows.
+// A push button to assistive technology, named by what it shows (the shortcut, or what to do)
+// unless it has a fixed name; what it is for belongs in its description or its buddy label.
 class ShortcutViewAccessible : public QAccessibleWidget {
 public:
     explicit ShortcutViewAccessible(QWidget *widget)
@@ -192,6 +193,8 @@ void ShortcutView::stateChanged() {
     update();
     QAccessibleValueChangeEvent event(this, displayText());
     QAccessible::updateAccessibility(&event);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 int ShortcutView::hintWidth() const {
