@@ -53,12 +53,13 @@
 #include <climits>
 
 namespace {
-const char *const howToUseText =
+const char *const howToUseText = QT_TRANSLATE_NOOP(
+    "Quillmere",
     "Welcome to Quillmere, Quillmere is a handy utility that organizes your desktop for you when "
     "you get lazy. Whenever you leave a bunch of files on your desktop, Quillmere can easily move "
     "it into a folder with today's date so you're not overwhelmed by tons of files. By default "
     "you can find the Quillmere folder in your Documents folder, but you can change this in the "
-    "settings tab.";
+    "settings tab.");
 
 // A check box that shows a Boolean setting and writes it when the user changes it.
 void bindCheckBox(QAbstractButton *box, UserDefaults &defaults, const QString &key) {
@@ -354,7 +355,8 @@ void AppDelegate::chooseFolderPath() {
     // The chooser opens on the next turn of the event loop, as the button's action ends.
     QTimer::singleShot(0, this, [this] {
         OpenPanelOptions options;
-        options.title = QStringLiteral("Choose Folder For Save Items");
+        options.title =
+            localizedString(QT_TRANSLATE_NOOP("Quillmere", "Choose Folder For Save Items"));
         options.canChooseFiles = false;
         options.canChooseDirectories = true;
         options.canCreateDirectories = true;
@@ -380,9 +382,9 @@ void AppDelegate::showHelp() {
 void AppDelegate::showHowToUseAlert() {
     QApplication::setActiveWindow(&window_);
     Alert alert;
-    alert.title = QStringLiteral("How to use Quillmere");
+    alert.title = localizedString(QT_TRANSLATE_NOOP("Quillmere", "How to use Quillmere"));
     alert.message = localizedString(QString::fromUtf8(howToUseText));
-    alert.buttons = {localizedString(QStringLiteral("Great Thanks"))};
+    alert.buttons = {localizedString(QT_TRANSLATE_NOOP("Quillmere", "Great Thanks"))};
     alert.style = Alert::Informational;
     Alerts::beginSheet(alert, this, [this](int code) { someMethodDidEnd(code); });
 }
@@ -588,10 +590,11 @@ void AppDelegate::resetConstantShortcutRegistration() {
         constexpr quint64 kVK_F2 = 120;
         constantShortcutMonitor_ = ShortcutMonitor::addGlobalHotkeyMonitorWithShortcut(
             Shortcut(kVK_F2, Shortcut::NSCommandKeyMask), [] {
-                Alerts::runModal({localizedString(QStringLiteral("⌘F2 has been pressed.")),
-                                  QString(),
-                                  {localizedString(QStringLiteral("OK"))},
-                                  Alert::Warning});
+                Alerts::runModal(
+                    {localizedString(QT_TRANSLATE_NOOP("Quillmere", "⌘F2 has been pressed.")),
+                     QString(),
+                     {localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK"))},
+                     Alert::Warning});
             });
     } else {
         ShortcutMonitor::removeGlobalHotkeyMonitor(std::exchange(constantShortcutMonitor_, {}));

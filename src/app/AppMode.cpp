@@ -39,20 +39,22 @@ void AppMode::menuAppSegmentAction(int segment) {
         if (const TrayAvailability tray = detector_(); tray.kind == TrayKind::None) {
             NSLog(QStringLiteral("Menu bar mode refused: %1").arg(tray.reason));
             Alerts::runAlertPanel(
-                localizedString(QStringLiteral("Menu bar")),
-                localizedString(QStringLiteral("Quillmere cannot show its icon: %1. It stays in "
-                                               "its window."))
+                localizedString(QT_TRANSLATE_NOOP("Quillmere", "Menu bar")),
+                localizedString(QT_TRANSLATE_NOOP("Quillmere",
+                                                  "Quillmere cannot show its icon: %1. It stays in "
+                                                  "its window."))
                     .arg(tray.reason),
-                localizedString(QStringLiteral("OK")));
+                localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK")));
             ui_.MenuAppSegment->setSelectedSegment(1);
             return;
         }
         Alerts::runAlertPanel(
-            localizedString(QStringLiteral("Menu bar")),
-            localizedString(QStringLiteral("Please note that you will find the application in the "
-                                           "menu bar from now on. Also you can find the quit "
-                                           "button in the clean tab.")),
-            localizedString(QStringLiteral("OK")));
+            localizedString(QT_TRANSLATE_NOOP("Quillmere", "Menu bar")),
+            localizedString(QT_TRANSLATE_NOOP(
+                "Quillmere", "Please note that you will find the application in the "
+                             "menu bar from now on. Also you can find the quit "
+                             "button in the clean tab.")),
+            localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK")));
         apply(true);
         defaults_.setBool(true, SettingsKeys::AppShouldRunInMenuBar);
         defaults_.synchronize();

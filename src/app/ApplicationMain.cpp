@@ -13,6 +13,7 @@
 #include "MenuBarWindow.h"
 #include "StandardFolders.h"
 #include "StatusAdaptor.h"
+#include "Translations.h"
 #include "UserDefaults.h"
 #include "ui_MainContent.h"
 
@@ -42,8 +43,11 @@ void print(FILE *stream, const QString &text) {
 
 // Everything but a window: help, version, a wrong command line, and the clean, restore or quit
 // that a running Quillmere does, or this process without a window.
-int runCommand(int argc, char **argv, const CommandLine &command) {
+int runCommand(int argc, char **argv) {
     QCoreApplication app(argc, argv);
+    installTranslations(app);
+    // Read again now that its help and its errors can be in the user's language.
+    const CommandLine command(QCoreApplication::arguments());
     switch (command.action()) {
     case CommandLine::Action::Help:
         print(stdout, command.helpText());
@@ -52,7 +56,9 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
         print(stdout, CommandLine::versionText());
         return CommandRun::Done;
     case CommandLine::Action::Error:
-        print(stderr, QStringLiteral("quillmere: %1 (quillmere --help lists the options)")
+        print(stderr, QCoreApplication::translate("ApplicationMain",
+                                                  "quillmere: %1 (quillmere --help lists the "
+                                                  "options)")
                           .arg(command.error()));
         return CommandRun::Usage;
     case CommandLine::Action::Clean:
@@ -72,7 +78,9 @@ int runCommand(int argc, char **argv, const CommandLine &command) {
                                                     command.actionParameters())) {
         if (error->isEmpty())
             return CommandRun::Done;
-        print(stderr, QStringLiteral("The running Quillmere refused: %1").arg(*error));
+        print(stderr,
+              QCoreApplication::translate("ApplicationMain", "The running Quillmere refused: %1")
+                  .arg(*error));
         return CommandRun::NotDone;
     }
     if (command.action() == CommandLine::Action::Quit)
@@ -109,7 +117,7 @@ void answerLaterStarts(ApplicationBus &bus, AppDelegate &delegate, MenuBarWindow
             return QString();
         }
         if (parameters.size() != 1 || parameters[0].typeId() != QMetaType::QString)
-            return QStringLiteral("restore takes one folder");
+            return QCoreApplication::translate("ApplicationMain", "restore takes one folder");
         delegate.restoreFromCommandLine(parameters[0].toString());
         return QString();
     });
@@ -134,12 +142,15 @@ void answerLaterStarts(ApplicationBus &bus, AppDelegate &delegate, MenuBarWindow
 
 int runWindow(int argc, char **argv, const CommandLine &command) {
     if (!GraphicalSession::plausible(QProcessEnvironment::systemEnvironment())) {
+        QCoreApplication app(argc, argv); // for the message's translation
+        installTranslations(app);
         print(stderr, GraphicalSession::missingMessage());
         return 1;
     }
     auto guard = std::make_unique<GraphicalSession::StartGuard>();
     QApplication app(argc, argv);
     guard.reset();
+    installTranslations(app);
     QApplication::setApplicationDisplayName(QStringLiteral("Quillmere"));
     QApplication::setDesktopFileName(applicationId);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/images/Quillmere.png")));
@@ -151,7 +162,9 @@ int runWindow(int argc, char **argv, const CommandLine &command) {
         if (const auto error = ApplicationBus::handOver(applicationId, command.actionName())) {
             if (error->isEmpty())
                 return 0;
-            print(stderr, QStringLiteral("The running Quillmere refused: %1").arg(*error));
+            print(stderr, QCoreApplication::translate("ApplicationMain",
+                                                      "The running Quillmere refused: %1")
+                              .arg(*error));
             return 1;
         }
         NSLog(QStringLiteral("The Quillmere that ran has ended; this one runs alone"));
@@ -196,5 +209,5 @@ int ApplicationMain(int argc, char **argv) {
     QCoreApplication::setApplicationName(QStringLiteral("Quillmere"));
     QCoreApplication::setApplicationVersion(Bundle::version());
     const CommandLine command(argumentsOf(argc, argv));
-    return command.needsWindow() ? runWindow(argc, argv, command) : runCommand(argc, argv, command);
+    return command.needsWindow() ? runWindow(argc, argv, command) : runCommand(argc, argv);
 }

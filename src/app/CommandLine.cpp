@@ -6,12 +6,6 @@
 #include <QCoreApplication>
 #include <QDir>
 
-namespace {
-QString tr(const char *text) {
-    return QCoreApplication::translate("CommandLine", text);
-}
-} // namespace
-
 CommandLine::CommandLine(const QStringList &arguments) {
     parser_.setApplicationDescription(tr("Keeps your Desktop tidy: moves the items on it into a "
                                          "folder named after the month."));

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
@@ -11,6 +12,8 @@
 // --quit, --help, --version. Reads nothing else; parsing needs no application object, the help text
 // does.
 class CommandLine {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
 public:
     enum class Action {
         Start,

@@ -1,11 +1,45 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "LevelIndicatorWidget.h"
 
+#include <QAccessibleValueInterface>
+#include <QAccessibleWidget>
 #include <QPainter>
 #include <cmath>
 
+namespace {
+// A level bar to assistive technology: its value is the number of filled segments, so a screen
+// reader says how full it is rather than only its name.
+class LevelIndicatorAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    explicit LevelIndicatorAccessible(QWidget *widget)
+        : QAccessibleWidget(widget, QAccessible::ProgressBar) {}
+    void *interface_cast(QAccessible::InterfaceType type) override {
+        return type == QAccessible::ValueInterface ? static_cast<QAccessibleValueInterface *>(this)
+                                                   : QAccessibleWidget::interface_cast(type);
+    }
+    QVariant currentValue() const override { return indicator()->filledSegmentCount(); }
+    void setCurrentValue(const QVariant &) override {} // shown, not set by the user
+    QVariant maximumValue() const override { return indicator()->segmentCount(); }
+    QVariant minimumValue() const override { return 0; }
+    QVariant minimumStepSize() const override { return 1; }
+
+private:
+    const LevelIndicatorWidget *indicator() const {
+        return static_cast<const LevelIndicatorWidget *>(widget());
+    }
+};
+
+QAccessibleInterface *accessibleFactory(const QString &className, QObject *object) {
+    if (className == QLatin1String("LevelIndicatorWidget") && object && object->isWidgetType())
+        return new LevelIndicatorAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+} // namespace
+
 LevelIndicatorWidget::LevelIndicatorWidget(QWidget *parent)
     : QWidget(parent) {
+    static const bool factoryInstalled = (QAccessible::installFactory(&accessibleFactory), true);
+    Q_UNUSED(factoryInstalled);
     setAccessibleName(tr("Clutter level"));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     changed();
@@ -64,5 +98,7 @@ void LevelIndicatorWidget::paintEvent(QPaintEvent *) {
 
 void LevelIndicatorWidget::changed() {
     setAccessibleDescription(tr("Level %1 of %2").arg(filledSegmentCount()).arg(segmentCount()));
+    QAccessibleValueChangeEvent event(this, filledSegmentCount());
+    QAccessible::updateAccessibility(&event);
     update();
 }

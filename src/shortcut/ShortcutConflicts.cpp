@@ -20,7 +20,8 @@ bool Shortcut::isTakenError(ShortcutError *error, const QList<SymbolicHotKey> &s
     for (const SymbolicHotKey &hotKey : systemHotKeys) {
         if (hotKey.keyCode == keyCode_ && hotKey.modifiers == flags) {
             if (error)
-                *error = conflictError(localizedString(QStringLiteral(
+                *error = conflictError(localizedString(QT_TRANSLATE_NOOP(
+                    "Quillmere",
                     "This combination cannot be used because it is already used by a system-wide "
                     "keyboard shortcut.\nIf you really want to use this key combination, most "
                     "shortcuts can be changed in the Keyboard & Mouse panel in System "
@@ -46,8 +47,10 @@ bool Shortcut::isKeyEquivalent(const QString &keyEquivalent, quint64 flags, cons
         if (taken) {
             if (error)
                 *error = conflictError(
-                    localizedString(QStringLiteral("This shortcut cannot be used because it is "
-                                                   "already used by the menu item \u2018%@\u2019."))
+                    localizedString(
+                        QT_TRANSLATE_NOOP("Quillmere",
+                                          "This shortcut cannot be used because it is "
+                                          "already used by the menu item \u2018%@\u2019."))
                         .replace(QLatin1String("%@"), item.title));
             return true;
         }

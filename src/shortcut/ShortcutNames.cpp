@@ -85,7 +85,7 @@ QString Shortcut::keyCodeString(const KeyboardLayout &layout) const {
     if (keyCode_ == NSNotFound)
         return {};
     if (keyCode_ == 49)
-        return localizedString(QStringLiteral("Space"));
+        return localizedString(QT_TRANSLATE_NOOP("Quillmere", "Space"));
     if (const auto name = lookUp(specialKeyNames, keyCode_))
         return *name;
     const std::optional<quint32> xkbKeyCode = KeyCodes::xkbKeyCode(keyCode_);

@@ -36,7 +36,8 @@ bool isModifierKey(int key) {
            key == Qt::Key_AltGr;
 }
 
-// A push button to assistive technology, whose value is what it shows.
+// A push button to assistive technology, named by what it shows (the shortcut, or what to do)
+// unless it has a fixed name; what it is for belongs in its description or its buddy label.
 class ShortcutViewAccessible : public QAccessibleWidget {
 public:
     explicit ShortcutViewAccessible(QWidget *widget)
@@ -211,6 +212,8 @@ void ShortcutView::stateChanged() {
     update();
     QAccessibleValueChangeEvent event(this, displayText());
     QAccessible::updateAccessibility(&event);
+    QAccessibleEvent named(this, QAccessible::NameChanged);
+    QAccessible::updateAccessibility(&named);
 }
 
 int ShortcutView::hintWidth() const {
@@ -234,32 +237,32 @@ QRect ShortcutView::shortcutRect() const {
 QString ShortcutView::displayText() const {
     if (!recording_) {
         return shortcutValue_ ? shortcutValue_->description(KeyboardLayout::current())
-                              : localizedString(QStringLiteral("Record Shortcut"));
+                              : localizedString(QT_TRANSLATE_NOOP("Quillmere", "Record Shortcut"));
     }
     if (hinting_)
-        return localizedString(shortcutValue_ ? QStringLiteral("Use Old Shortcut")
-                                              : QStringLiteral("Cancel"));
+        return localizedString(shortcutValue_ ? QT_TRANSLATE_NOOP("Quillmere", "Use Old Shortcut")
+                                              : QT_TRANSLATE_NOOP("Quillmere", "Cancel"));
     if (!placeholder_.isEmpty())
         return placeholder_;
-    return localizedString(shortcutValue_ ? QStringLiteral("Type New Shortcut")
-                                          : QStringLiteral("Type Shortcut"));
+    return localizedString(shortcutValue_ ? QT_TRANSLATE_NOOP("Quillmere", "Type New Shortcut")
+                                          : QT_TRANSLATE_NOOP("Quillmere", "Type Shortcut"));
 }
 
 QString ShortcutView::toolTipAt(const QPoint &point) const {
     if (!shortcutValue_ || recording_ || !isEnabled())
         return {};
     if (shortcutRect().contains(point))
-        return localizedString(QStringLiteral("Click to record new shortcut"));
+        return localizedString(QT_TRANSLATE_NOOP("Quillmere", "Click to record new shortcut"));
     if (hintRect().contains(point))
-        return localizedString(QStringLiteral("Delete shortcut"));
+        return localizedString(QT_TRANSLATE_NOOP("Quillmere", "Delete shortcut"));
     return {};
 }
 
 QSize ShortcutView::sizeHint() const {
     QStyleOptionButton option;
     option.initFrom(this);
-    const QSize text =
-        fontMetrics().size(Qt::TextShowMnemonic, QStringLiteral("Type New Shortcut"));
+    const QSize text = fontMetrics().size(Qt::TextShowMnemonic,
+                                          localizedString(QStringLiteral("Type New Shortcut")));
     return style()
         ->sizeFromContents(QStyle::CT_PushButton, &option, text, this)
         .grownBy(QMargins(0, 0, hintWidth(), 0));
@@ -388,10 +391,11 @@ bool ShortcutView::handleKey(const QKeyEvent &event) {
         monitor.activateResignObserver(false, nullptr);
         monitor.activateEventMonitoring(false);
         QPointer<ShortcutView> self(this);
-        Alerts::runModal({localizedString(QStringLiteral("The key combination %1 cannot be used"))
+        Alerts::runModal({localizedString(QT_TRANSLATE_NOOP(
+                                              "Quillmere", "The key combination %1 cannot be used"))
                               .arg(description),
                           error.localizedDescription,
-                          {localizedString(QStringLiteral("OK"))},
+                          {localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK"))},
                           Alert::Critical});
         if (self && self->recording_) {
             self->setShortcutPlaceholder(QString());

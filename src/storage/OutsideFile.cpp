@@ -6,6 +6,7 @@
 
 #include "Log.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <algorithm>
@@ -28,14 +29,14 @@ struct Contents {
 QString notAFile(mode_t mode) {
     switch (mode & S_IFMT) {
     case S_IFIFO:
-        return QStringLiteral("it is a named pipe");
+        return QCoreApplication::translate("OutsideFile", "it is a named pipe");
     case S_IFCHR:
     case S_IFBLK:
-        return QStringLiteral("it is a device");
+        return QCoreApplication::translate("OutsideFile", "it is a device");
     case S_IFDIR:
-        return QStringLiteral("it is a folder");
+        return QCoreApplication::translate("OutsideFile", "it is a folder");
     default:
-        return QStringLiteral("it is not a regular file");
+        return QCoreApplication::translate("OutsideFile", "it is not a regular file");
     }
 }
 
@@ -60,7 +61,8 @@ Contents readContents(const QByteArray &file, qint64 maxSize) {
     else if (!S_ISREG(st.st_mode))
         contents = {Kind::NotAFile, {}, notAFile(st.st_mode)};
     else if (st.st_size > maxSize)
-        contents = {Kind::Unreadable, {}, QStringLiteral("it is too large")};
+        contents = {
+            Kind::Unreadable, {}, QCoreApplication::translate("OutsideFile", "it is too large")};
     // It may grow while it is read: never more than one byte past the limit.
     char buffer[65536];
     while (contents.kind == Kind::Read) {
@@ -73,7 +75,9 @@ Contents readContents(const QByteArray &file, qint64 maxSize) {
         else if (n == 0)
             break;
         else if (contents.bytes.append(buffer, n).size() > maxSize)
-            contents = {Kind::Unreadable, {}, QStringLiteral("it is too large")};
+            contents = {Kind::Unreadable,
+                        {},
+                        QCoreApplication::translate("OutsideFile", "it is too large")};
     }
     return contents;
 }

@@ -22,21 +22,25 @@
 #include <limits>
 
 namespace {
-const QString missingDestinationMessage =
-    QStringLiteral("The folder you want to move your desktop items to does not exists, please "
-                   "choose a new destination in the settings tab.");
-const QString alreadyCleanTitle = QStringLiteral("The Desktop is already clean.");
-const QString alreadyCleanMessage = QStringLiteral(
+// The English texts are the keys of the string table; they are looked up where they are shown.
+const QString missingDestinationMessage = QT_TRANSLATE_NOOP(
+    "Quillmere", "The folder you want to move your desktop items to does not exists, please "
+                 "choose a new destination in the settings tab.");
+const QString alreadyCleanTitle = QT_TRANSLATE_NOOP("Quillmere", "The Desktop is already clean.");
+const QString alreadyCleanMessage = QT_TRANSLATE_NOOP(
+    "Quillmere",
     "Your desktop is already clear. Or you have one folder called Quillmere, on your desktop.");
-const QString unreadableNamesTitle = QStringLiteral("The exceptions cannot be read.");
-const QString unreadableNamesMessage = QStringLiteral(
+const QString unreadableNamesTitle =
+    QT_TRANSLATE_NOOP("Quillmere", "The exceptions cannot be read.");
+const QString unreadableNamesMessage = QT_TRANSLATE_NOOP(
+    "Quillmere",
     "Quillmere cannot read the list of files you excepted from cleaning, so it does not clean: "
     "it would move those files. To start the list afresh, select every exception in the "
     "Exceptions tab, remove them, and add them again.");
 
 void runAlert(const QString &title, const QString &message) {
     Alerts::runAlertPanel(localizedString(title), localizedString(message),
-                          localizedString(QStringLiteral("OK")));
+                          localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK")));
 }
 
 // Creates `folder` unless something exists at that path, logging either way.
@@ -77,13 +81,14 @@ Cleaner::Cleaner(const UserDefaults &defaults, Inputs inputs, MoveWorker *worker
     : defaults_(defaults)
     , inputs_(std::move(inputs))
     , filter_(defaults)
-    , buttonNotice_(QStringLiteral("Clean Complete"), QStringLiteral("Finished Cleaning:%@ items"))
-    , shortcutNotice_(QStringLiteral("Clean Complete"),
-                      QStringLiteral("Finished Cleaning:%@ items"))
-    , automaticNotice_(QStringLiteral("Clean Complete"),
-                       QStringLiteral("Finished Cleaning:%@ items"))
-    , commandLineNotice_(QStringLiteral("Clean Complete"),
-                         QStringLiteral("Finished Cleaning:%@ items"))
+    , buttonNotice_(QT_TRANSLATE_NOOP("Quillmere", "Clean Complete"),
+                    QT_TRANSLATE_NOOP("Quillmere", "Finished Cleaning:%@ items"))
+    , shortcutNotice_(QT_TRANSLATE_NOOP("Quillmere", "Clean Complete"),
+                      QT_TRANSLATE_NOOP("Quillmere", "Finished Cleaning:%@ items"))
+    , automaticNotice_(QT_TRANSLATE_NOOP("Quillmere", "Clean Complete"),
+                       QT_TRANSLATE_NOOP("Quillmere", "Finished Cleaning:%@ items"))
+    , commandLineNotice_(QT_TRANSLATE_NOOP("Quillmere", "Clean Complete"),
+                         QT_TRANSLATE_NOOP("Quillmere", "Finished Cleaning:%@ items"))
     , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
     , worker_(worker ? worker : ownWorker_.get()) {}
 
@@ -125,7 +130,7 @@ void Cleaner::run(CleanTrigger trigger) {
             "The folder that the user wants clean items to move to does not exists"));
         reportMissingDestination(trigger);
         if (inputs_.refused)
-            inputs_.refused(trigger, missingDestinationMessage);
+            inputs_.refused(trigger, localizedString(missingDestinationMessage));
         return ended(trigger, std::nullopt);
     }
     if (refuses(trigger))
@@ -212,7 +217,7 @@ bool Cleaner::refuses(CleanTrigger trigger) {
         StandardFolders::desktop(), QDir::homePath(), inputs_.destinationText());
     if (!reason && !ExceptedNames::stored(defaults_)) {
         title = unreadableNamesTitle;
-        reason = unreadableNamesMessage;
+        reason = localizedString(unreadableNamesMessage);
     }
     if (!reason)
         return false;
@@ -232,13 +237,15 @@ bool Cleaner::refuses(CleanTrigger trigger) {
 
 void Cleaner::reportMissingDestination(CleanTrigger trigger) const {
     if (trigger == CleanTrigger::Automatic)
-        Notices::postNotificationCenterNotice(QStringLiteral("The folder does not exists"),
-                                              missingDestinationMessage);
+        Notices::postNotificationCenterNotice(
+            QT_TRANSLATE_NOOP("Quillmere", "The folder does not exists"),
+            localizedString(missingDestinationMessage));
     else if (trigger == CleanTrigger::CommandLine)
-        Notices::postNoticeWithTitle(QStringLiteral("The folder does not exists."),
-                                     missingDestinationMessage);
+        Notices::postNoticeWithTitle(QT_TRANSLATE_NOOP("Quillmere", "The folder does not exists."),
+                                     localizedString(missingDestinationMessage));
     else
-        runAlert(QStringLiteral("The folder does not exists."), missingDestinationMessage);
+        runAlert(QT_TRANSLATE_NOOP("Quillmere", "The folder does not exists."),
+                 missingDestinationMessage);
 }
 
 void Cleaner::reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 threshold) const {
@@ -249,7 +256,7 @@ void Cleaner::reportNothingToMove(CleanTrigger trigger, quint64 count, quint64 t
         break;
     case CleanTrigger::Shortcut:
     case CleanTrigger::CommandLine:
-        Notices::postNoticeWithTitle(alreadyCleanTitle, alreadyCleanMessage);
+        Notices::postNoticeWithTitle(alreadyCleanTitle, localizedString(alreadyCleanMessage));
         break;
     case CleanTrigger::Automatic:
         if (count < threshold)

@@ -5,21 +5,23 @@
 #include "ItemFilter.h"
 #include "Log.h"
 #include "StandardFolders.h"
+#include "Strings.h"
 
 #include <QDir>
 
 ClutterLevel ClutterLevel::forItemCount(quint64 count) {
     // Three independent tests on the same count: from 60 on, both of the last two log.
-    ClutterLevel level{1.0, QStringLiteral("Cleaning is optional.")};
+    ClutterLevel level{1.0,
+                       localizedString(QT_TRANSLATE_NOOP("Quillmere", "Cleaning is optional."))};
     if (count <= 20)
         NSLog(QStringLiteral("Less than or equal to 20, cleaning is optional"));
     if (count >= 21) {
         NSLog(QStringLiteral("Greater than or equal to 21, cleaning is recommended"));
-        level = {2.0, QStringLiteral("Cleaning is recommended.")};
+        level = {2.0, localizedString(QT_TRANSLATE_NOOP("Quillmere", "Cleaning is recommended."))};
     }
     if (count >= 60) {
         NSLog(QStringLiteral("Greater than or equal to 60, cleaning is Critical"));
-        level = {3.0, QStringLiteral("Cleaning is Critical!")};
+        level = {3.0, localizedString(QT_TRANSLATE_NOOP("Quillmere", "Cleaning is Critical!"))};
     }
     return level;
 }

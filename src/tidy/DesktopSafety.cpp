@@ -2,17 +2,13 @@
 #include "DesktopSafety.h"
 
 #include <QByteArrayList>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <algorithm>
 #include <cstdlib>
 
 namespace {
-const QString setDesktopFolder =
-    QStringLiteral("Set a real Desktop folder, for example with the line "
-                   "XDG_DESKTOP_DIR=\"$HOME/Desktop\" in ~/.config/user-dirs.dirs, then start "
-                   "Quillmere again.");
-
 // The longest part that exists is resolved by the system; the rest is applied by name, which
 // is right because nothing below a missing folder can be a link.
 QByteArray realPath(QByteArray path) {
@@ -57,20 +53,30 @@ std::optional<QString> DesktopSafety::refusal(const QString &desktop, const QStr
     const QByteArray realHome = realPath(QFile::encodeName(home));
     const QString shown = QFile::decodeName(realDesktop);
     if (within(realHome, realDesktop))
-        return QStringLiteral("The Desktop folder is %1, %2. Quillmere neither cleans nor "
-                              "restores there. ")
-                   .arg(shown, realDesktop == realHome
-                                   ? QStringLiteral("your home folder")
-                                   : QStringLiteral("a folder that holds your home folder")) +
-               setDesktopFolder;
+        return (realDesktop == realHome
+                    ? QCoreApplication::translate(
+                          "DesktopSafety",
+                          "The Desktop folder is %1, your home folder. Quillmere neither cleans "
+                          "nor restores there. Set a real Desktop folder, for example with the "
+                          "line XDG_DESKTOP_DIR=\"$HOME/Desktop\" in ~/.config/user-dirs.dirs, "
+                          "then start Quillmere again.")
+                    : QCoreApplication::translate(
+                          "DesktopSafety",
+                          "The Desktop folder is %1, a folder that holds your home folder. "
+                          "Quillmere neither cleans nor restores there. Set a real Desktop "
+                          "folder, for example with the line XDG_DESKTOP_DIR=\"$HOME/Desktop\" in "
+                          "~/.config/user-dirs.dirs, then start Quillmere again."))
+            .arg(shown);
     if (!destination)
         return std::nullopt;
     const QByteArray realDestination = realPath(QFile::encodeName(*destination));
     if (realDestination != realDesktop && within(realDestination, realDesktop))
-        return QStringLiteral("The destination %1 lies inside %2, the Desktop folder, so a clean "
-                              "would move items into a folder that it is cleaning. Choose a "
-                              "destination outside the Desktop, or the Desktop itself, in the "
-                              "settings tab.")
+        return QCoreApplication::translate(
+                   "DesktopSafety",
+                   "The destination %1 lies inside %2, the Desktop folder, so a clean "
+                   "would move items into a folder that it is cleaning. Choose a "
+                   "destination outside the Desktop, or the Desktop itself, in the "
+                   "settings tab.")
             .arg(QFile::decodeName(realDestination), shown);
     return std::nullopt;
 }

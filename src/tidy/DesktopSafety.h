@@ -13,7 +13,7 @@
 // slashes); a part that does not exist is taken by its name. Reads the disk only to resolve
 // paths; moves nothing, logs nothing.
 namespace DesktopSafety {
-inline const QString title = QStringLiteral("The Desktop cannot be cleaned.");
+inline const QString title = QT_TRANSLATE_NOOP("Quillmere", "The Desktop cannot be cleaned.");
 
 // Why `desktop` must not be cleaned, naming the folders and saying what to do; none when it may.
 // Without a destination (the restore, which moves items onto the Desktop), only the Desktop

@@ -6,6 +6,8 @@
 #include "Log.h"
 #include "StandardFolders.h"
 
+#include <QCoreApplication>
+
 namespace {
 const QString exceptionsKey = QStringLiteral("ExceptionsKey");
 // Far above any list of exceptions a person keeps, icons and all.
@@ -33,10 +35,10 @@ QList<ExceptionEntry> ExceptionsFile::load(const QString &path, OutsideFile::Loa
     const auto decode = [&entries](const QByteArray &bytes) {
         const std::optional<QVariant> root = KeyedArchive::unarchiveObjectWithData(bytes);
         if (!root)
-            return QStringLiteral("not a readable archive");
+            return QCoreApplication::translate("ExceptionsFile", "not a readable archive");
         const QVariant list = root->toMap().value(exceptionsKey);
         if (root->typeId() != QMetaType::QVariantMap || list.typeId() != QMetaType::QVariantList)
-            return QStringLiteral("no list under ExceptionsKey");
+            return QCoreApplication::translate("ExceptionsFile", "no list under ExceptionsKey");
         // A row left out would be lost at the next save: the file then goes aside.
         QString reason;
         const QVariantList elements = list.toList();
@@ -44,7 +46,8 @@ QList<ExceptionEntry> ExceptionsFile::load(const QString &path, OutsideFile::Loa
             if (const auto entry = ExceptionEntry::fromVariant(elements[i]))
                 entries.append(*entry);
             else if (reason.isEmpty())
-                reason = QStringLiteral("row %1 has no text name").arg(i);
+                reason =
+                    QCoreApplication::translate("ExceptionsFile", "row %1 has no text name").arg(i);
         }
         return reason;
     };

@@ -5,6 +5,7 @@
 #include "ExceptedNames.h"
 #include "Log.h"
 #include "OpenPanel.h"
+#include "Strings.h"
 #include "UserDefaults.h"
 
 #include <QFileInfo>
@@ -39,12 +40,12 @@ void ExceptionsList::load() {
 QString ExceptionsList::fileMessageFor(const OutsideFile::Loaded &file) {
     switch (file.outcome) {
     case OutsideFile::Outcome::KeptAside:
-        return QStringLiteral("The saved list of exceptions could not be read (%1). It was kept as "
-                              "%2, and the list is saved anew.")
+        return tr("The saved list of exceptions could not be read (%1). It was kept as "
+                  "%2, and the list is saved anew.")
             .arg(file.reason, file.keptAs);
     case OutsideFile::Outcome::LeftAlone:
-        return QStringLiteral("The saved list of exceptions could not be read (%1). It was left "
-                              "as it is, so changes to the list are not saved.")
+        return tr("The saved list of exceptions could not be read (%1). It was left "
+                  "as it is, so changes to the list are not saved.")
             .arg(file.reason);
     default:
         return {};
@@ -73,7 +74,8 @@ void ExceptionsList::ExceptionsSegmentAction(int selectedSegment) {
 
 void ExceptionsList::beginAddPanel() {
     const OpenPanelOptions options{
-        .title = QStringLiteral("Choose a file that you want to exclude from Quillmere cleaning"),
+        .title = localizedString(QT_TRANSLATE_NOOP(
+            "Quillmere", "Choose a file that you want to exclude from Quillmere cleaning")),
         .directory = {}, // the chooser's own choice
         .canChooseFiles = true,
         .canChooseDirectories = true,

@@ -57,5 +57,8 @@ QVariant ExceptionsTableModel::headerData(int section, Qt::Orientation orientati
                                           int role) const {
     if (orientation == Qt::Horizontal && section == 0 && role == IdentifierRole)
         return columnIdentifier;
+    // Shown above the column and said by a screen reader, which would say "1" otherwise.
+    if (orientation == Qt::Horizontal && section == 0 && role == Qt::DisplayRole)
+        return tr("Excepted item");
     return QAbstractTableModel::headerData(section, orientation, role);
 }

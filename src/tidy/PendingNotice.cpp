@@ -2,6 +2,7 @@
 #include "PendingNotice.h"
 
 #include "Notices.h"
+#include "Strings.h"
 
 #include <QTimer>
 #include <climits>
@@ -18,7 +19,8 @@ void PendingNotice::itemsMoved(qsizetype count) {
         QTimer::singleShot(delay_, &lifetime_, [this, countText] {
             pendingNoticeCount_ = 0;
             Notices::postNoticeWithTitle(
-                title_, QString(textFormat_).replace(QStringLiteral("%@"), countText), action_);
+                title_, localizedString(textFormat_).replace(QStringLiteral("%@"), countText),
+                action_);
         });
     }
     pendingNoticeCount_ += int(qMin<qsizetype>(count, INT_MAX - pendingNoticeCount_));

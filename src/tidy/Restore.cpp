@@ -24,7 +24,8 @@ Restore::Restore(const UserDefaults &defaults, OpenPanel &panel, std::function<Q
     , panel_(panel)
     , today_(std::move(today))
     , filter_(defaults)
-    , notice_(QStringLiteral("Restore Complete"), QStringLiteral("Finished Restoring:%@ items"))
+    , notice_(QT_TRANSLATE_NOOP("Quillmere", "Restore Complete"),
+              QT_TRANSLATE_NOOP("Quillmere", "Finished Restoring:%@ items"))
     , ownWorker_(worker ? nullptr : std::make_unique<MoveWorker>())
     , worker_(worker ? worker : ownWorker_.get())
     , journal_(std::move(journal)) {}
@@ -66,13 +67,13 @@ void Restore::restoreFolder(const QString &folder, std::function<void(const Resu
 
 void Restore::report(const QString &reason,
                      const std::function<void(const Result &)> &ended) const {
-    const QString title = QStringLiteral("Restore Error.");
+    const QString title = QT_TRANSLATE_NOOP("Quillmere", "Restore Error.");
     if (ended) {
         Notices::postNoticeWithTitle(title, reason);
         ended(Result{0, 0, reason});
     } else {
         Alerts::runAlertPanel(localizedString(title), reason,
-                              localizedString(QStringLiteral("OK")));
+                              localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK")));
     }
 }
 
@@ -116,16 +117,18 @@ void Restore::restoreFromFolder(const QString &folder, std::function<void(const 
                 const qsizetype found = outcome->items.size();
                 if (found == 0 && !ended) {
                     Alerts::runAlertPanel(
-                        localizedString(QStringLiteral("Restore Error.")),
-                        localizedString(QStringLiteral("There are no items to restore at "
-                                                       "this time.")),
-                        localizedString(QStringLiteral("OK")));
+                        localizedString(QT_TRANSLATE_NOOP("Quillmere", "Restore Error.")),
+                        localizedString(QT_TRANSLATE_NOOP("Quillmere",
+                                                          "There are no items to restore at "
+                                                          "this time.")),
+                        localizedString(QT_TRANSLATE_NOOP("Quillmere", "OK")));
                     return;
                 }
                 if (found == 0)
                     Notices::postNoticeWithTitle(
-                        QStringLiteral("Restore Error."),
-                        QStringLiteral("There are no items to restore at this time."));
+                        QT_TRANSLATE_NOOP("Quillmere", "Restore Error."),
+                        localizedString(QT_TRANSLATE_NOOP(
+                            "Quillmere", "There are no items to restore at this time.")));
                 notice_.itemsMoved(found);
                 if (found > 0)
                     emit runEnded();

@@ -7,7 +7,7 @@ daemon dunst, the window manager openbox and the tray tint2, each as a child pro
 every one of them by its process id. Used as a module (``with Desktop() as d: ...``) or as a
 launcher around a command:
 
-    python3 tests/e2e/desktop.py [--home DIR] [--no-tray] [--no-wm] -- COMMAND ARGS...
+    python3 tests/e2e/desktop.py [--home DIR] [--no-tray] [--no-wm] [--tray-at-top] -- COMMAND ARGS...
 
 which runs COMMAND with DISPLAY and DBUS_SESSION_BUS_ADDRESS set and returns its exit code.
 """
@@ -34,6 +34,7 @@ BUS_CONFIG = ('<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configu
 DUNSTRC = ("[global]\n    history_length = 100\n    dmenu = /usr/bin/head -n 1\n"
            "[urgency_low]\n    timeout = 600\n"
            "[urgency_normal]\n    timeout = 600\n[urgency_critical]\n    timeout = 0\n")
+AT_SPI_BUS_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 XDG_FOLDERS = {"XDG_CONFIG_HOME": ".config", "XDG_DATA_HOME": ".local/share",
                "XDG_CACHE_HOME": ".cache", "XDG_RUNTIME_DIR": ".runtime"}
 
@@ -44,8 +45,9 @@ class DesktopError(RuntimeError):
 
 class Desktop:
     def __init__(self, home=None, window_manager=True, tray=True, notifications=True,
-                 tray_at_top=False):
+                 tray_at_top=False, accessibility=False):
         self.tray_at_top = tray_at_top  # tint2's panel along the top edge, as a menu bar
+        self.accessibility = accessibility  # the AT-SPI bus that screen readers listen on
         self._own_home = home is None
         self.home = home or tempfile.mkdtemp(prefix="quillmere-e2e-")
         self.window_manager, self.tray, self.notifications = window_manager, tray, notifications
@@ -69,6 +71,12 @@ class Desktop:
             self.env["DBUS_SESSION_BUS_ADDRESS"] = self._spawn_reporting(
                 "dbus-daemon", ["dbus-daemon", f"--config-file={config}", "--nofork",
                                 "--nopidfile", "--print-address={fd}"])
+            if self.accessibility:
+                # Its own bus for accessibility, announced on the session bus as org.a11y.Bus;
+                # Qt programs talk to it when QT_LINUX_ACCESSIBILITY_ALWAYS_ON is set.
+                self._spawn("at-spi-bus-launcher", [AT_SPI_BUS_LAUNCHER, "--launch-immediately"])
+                self.wait_until(lambda: self._name_owned("org.a11y.Bus"), "the AT-SPI bus")
+                self.env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"] = "1"
             if self.window_manager:
                 self._spawn("openbox", ["openbox", "--sm-disable"])
                 self.wait_until(self._window_manager_up, "openbox")
@@ -152,6 +160,12 @@ class Desktop:
                         "string:org.freedesktop.Notifications"], check=False)
         return out.returncode == 0 and "boolean true" in out.stdout
 
+    def _name_owned(self, name):
+        out = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.freedesktop.DBus",
+                        "/org/freedesktop/DBus", "org.freedesktop.DBus.NameHasOwner",
+                        f"string:{name}"], check=False)
+        return out.returncode == 0 and "boolean true" in out.stdout
+
     def _search(self, *criteria):
         """The ids of the windows xdotool finds."""
         return self.run(["xdotool", "search", *criteria], check=False).stdout.split()
@@ -199,12 +213,14 @@ def main():
     parser.add_argument("--home", help="HOME for the desktop (default: a temporary one)")
     parser.add_argument("--no-tray", action="store_true")
     parser.add_argument("--no-wm", action="store_true")
+    parser.add_argument("--tray-at-top", action="store_true")
     parser.add_argument("command", nargs=argparse.REMAINDER)
     args = parser.parse_args()
     command = args.command[1:] if args.command[:1] == ["--"] else args.command
     if not command:
         parser.error("no command given")
-    with Desktop(home=args.home, tray=not args.no_tray, window_manager=not args.no_wm) as desk:
+    with Desktop(home=args.home, tray=not args.no_tray, window_manager=not args.no_wm,
+                 tray_at_top=args.tray_at_top) as desk:
         return subprocess.Popen(command, env=desk.env).wait()
 
 

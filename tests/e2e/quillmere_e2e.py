@@ -2,16 +2,20 @@
 """What every end-to-end test of the program shares: the desktop, the built program started as a
 person would start it, its settings file, and a few ways to look at and drive its windows."""
 import datetime
+import json
 import os
 import plistlib
 import signal
 import subprocess
+import sys
 import unittest
 
 from desktop import Desktop, DesktopError
 
 BINARY = os.environ.get("QUILLMERE_BINARY", "")
 ROOT = os.path.join(os.path.dirname(__file__), "..", "..")
+# pyatspi comes with Debian's python3 (python3-pyatspi), which may not be the one running the tests.
+DEBIAN_PYTHON = "/usr/bin/python3" if os.path.exists("/usr/bin/python3") else sys.executable
 
 
 def version():
@@ -26,6 +30,7 @@ class ProgramTestCase(unittest.TestCase):
     """Each test gets a fresh desktop and temporary HOME; `start()` runs the program in it."""
 
     desktop_options = {}  # for Desktop(), e.g. the tray along the top edge
+    program_env = {}  # more environment for the program, e.g. another language
 
     def setUp(self):
         if not BINARY or not os.access(BINARY, os.X_OK):
@@ -74,6 +79,7 @@ class ProgramTestCase(unittest.TestCase):
 
     def start(self):
         env = dict(self.desk.env, LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
+        env.update(self.program_env)
         self.log = open(self.path(".quillmere.log"), "wb")
         self.program = subprocess.Popen([BINARY], env=env, stdout=self.log,
                                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
@@ -109,3 +115,16 @@ class ProgramTestCase(unittest.TestCase):
             self.desk.wait_until(predicate, what, timeout)
         except DesktopError as error:
             self.fail(f"{error}\n--- program log ---\n{self.program_log()}")
+
+    def accessible_nodes(self):
+        """Every node of the program's windows as a screen reader hears it over AT-SPI
+        (atspi_reader.py; the desktop needs accessibility=True), parents before children."""
+        out = self.desk.run([DEBIAN_PYTHON, os.path.join(os.path.dirname(__file__),
+                                                         "atspi_reader.py"), "Quillmere"],
+                            timeout=120)
+        nodes, stack = [], json.loads(out.stdout)["windows"][::-1]
+        while stack:
+            node = stack.pop()
+            nodes.append(node)
+            stack.extend(node["children"][::-1])
+        return nodes
