@@ -59,6 +59,10 @@
         <source>Don&apos;t Send</source>
         <translation>Nicht senden</translation>
     </message>
+    <message>
+        <source>Usage reports are off: this build names no address for them.</source>
+        <translation>Nutzungsberichte sind aus: Dieser Build nennt keine Adresse dafür.</translation>
+    </message>
 </context>
 <context>
     <name>ApplicationMain</name>
@@ -110,10 +114,6 @@
         <translation>Unerwartetes Argument: %1</translation>
     </message>
     <message>
-        <source>Give one of --clean, --restore, --restore-chooser, --show and --quit, once.</source>
-        <translation>Geben Sie genau eine der Optionen --clean, --restore, --restore-chooser, --show und --quit an, einmal.</translation>
-    </message>
-    <message>
         <source>--restore needs a folder.</source>
         <translation>--restore braucht einen Ordner.</translation>
     </message>
@@ -125,12 +125,28 @@ Exit status: 0 done (or nothing to do), 1 nothing done (the reason is written on
 Rückgabewert: 0 erledigt (oder nichts zu tun), 1 nichts getan (der Grund steht in der Standardfehlerausgabe), 2 einige Objekte konnten nicht verschoben werden, 64 eine falsche Befehlszeile.
 </translation>
     </message>
+    <message>
+        <source>Moves the items of the last clean that are still in its month folder back onto the Desktop, and exits.</source>
+        <translation>Verschiebt die Objekte des letzten Aufräumens, die noch in seinem Monatsordner liegen, zurück auf den Schreibtisch und beendet sich.</translation>
+    </message>
+    <message>
+        <source>Give one of --clean, --restore, --undo, --show and --quit, once.</source>
+        <translation>Geben Sie genau eine der Optionen --clean, --restore, --undo, --show und --quit an, einmal.</translation>
+    </message>
 </context>
 <context>
     <name>CommandRun</name>
     <message>
         <source>%1 of %2 items could not be moved (a name already taken, or a file in use); --verbose tells why.</source>
         <translation>%1 von %2 Objekten konnten nicht verschoben werden (ein Name schon vergeben oder eine Datei in Gebrauch); --verbose sagt, warum.</translation>
+    </message>
+    <message>
+        <source>There is no clean to undo: the last one was undone, or nothing was cleaned since.</source>
+        <translation>Es gibt kein Aufräumen zum Rückgängigmachen: Das letzte wurde schon rückgängig gemacht, oder seitdem wurde nichts aufgeräumt.</translation>
+    </message>
+    <message>
+        <source>%1 items stayed in the month folder: the Desktop has items of their names, or they could not be moved; --verbose tells why.</source>
+        <translation>%1 Objekte blieben im Monatsordner: Auf dem Schreibtisch gibt es Objekte mit ihren Namen, oder sie konnten nicht verschoben werden; --verbose sagt, warum.</translation>
     </message>
 </context>
 <context>
@@ -273,8 +289,8 @@ Rückgabewert: 0 erledigt (oder nichts zu tun), 1 nichts getan (der Grund steht 
 <context>
     <name>HotKeyService</name>
     <message>
-        <source>A keyboard shortcut cannot work in this session: it has neither an X server nor the desktop portal&apos;s global shortcuts; your desktop&apos;s keyboard settings can run `quillmere --clean` instead.</source>
-        <translation>Ein Tastenkürzel kann in dieser Sitzung nicht funktionieren: Sie hat weder einen X-Server noch die globalen Tastenkürzel des Desktop-Portals; die Tastatureinstellungen Ihrer Arbeitsumgebung können stattdessen `quillmere --clean` ausführen.</translation>
+        <source>A keyboard shortcut cannot work in this session: it has neither an X server nor the desktop portal&apos;s global shortcuts; your desktop&apos;s keyboard settings can run “quillmere --clean” instead.</source>
+        <translation>Ein Tastenkürzel kann in dieser Sitzung nicht funktionieren: Sie hat weder einen X-Server noch die globalen Tastenkürzel des Desktop-Portals; die Tastatureinstellungen Ihrer Arbeitsumgebung können stattdessen „quillmere --clean“ ausführen.</translation>
     </message>
 </context>
 <context>
@@ -722,6 +738,13 @@ Wenn Sie diese Tastenkombination wirklich verwenden möchten: Die meisten Tasten
     <message>
         <source>There is no folder %1 to restore from.</source>
         <translation>Es gibt keinen Ordner %1, aus dem zurückgeholt werden könnte.</translation>
+    </message>
+</context>
+<context>
+    <name>ShortcutUserDefaultsHotKey</name>
+    <message>
+        <source>%1 is held by another program or by the desktop: record another shortcut.</source>
+        <translation>%1 wird von einem anderen Programm oder der Arbeitsumgebung belegt: Nehmen Sie ein anderes Tastenkürzel auf.</translation>
     </message>
 </context>
 <context>
