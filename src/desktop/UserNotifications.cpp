@@ -22,6 +22,7 @@ std::function<void(const UserNotification &)> &sink() {
 
 const QString service = QStringLiteral("org.freedesktop.Notifications");
 const QString path = QStringLiteral("/org/freedesktop/Notifications");
+const QString actionKey = QStringLiteral("quillmere-action");
 
 // The service's "actions" capability and the notices whose button is awaited, by notice id.
 class ActionListener : public QObject {
@@ -53,8 +54,9 @@ private:
         });
     }
 private slots:
+    // Only the notice's own button: a click on the notice itself ("default") must not undo.
     void invoked(uint id, const QString &key) {
-        if (key == QLatin1String("default") && !waiting.contains(id))
+        if (key != actionKey)
             return;
         if (const auto action = waiting.take(id))
             action();
@@ -88,8 +90,7 @@ void send(const UserNotification &notification) {
     ActionListener &listener = ActionListener::instance();
     const bool withAction = notification.actionInvoked && listener.showsActions;
     const QStringList actions =
-        withAction ? QStringList{QStringLiteral("quillmere-action"), notification.actionLabel}
-                   : QStringList();
+        withAction ? QStringList{actionKey, notification.actionLabel} : QStringList();
     call << QStringLiteral("Quillmere") << 0u << QString() << notification.title
          << notification.informativeText << actions << hints << notification.expireTimeout;
     if (!withAction) {
