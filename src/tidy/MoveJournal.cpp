@@ -346,10 +346,14 @@ QStringList MoveJournal::resolveInterruptedMoves(std::vector<JournalRun> &runs) 
     return lines;
 }
 
-void MoveJournal::append(char type, const QByteArray &payload) {
+void MoveJournal::append(char type, const QByteArray &payload, const JournalRun *begun) {
     const QByteArray bytes = record(type, payload);
     std::lock_guard lock(mutex_);
-    apply(type, payload);
+    // A beginning is taken as it is, not decoded again from its (possibly large) payload.
+    if (begun)
+        lastRun_ = *begun;
+    else
+        apply(type, payload);
     if (fd_ < 0) {
         QDir().mkpath(QFileInfo(path_).absolutePath());
         fd_ = ::open(QFile::encodeName(path_).constData(),
@@ -370,17 +374,13 @@ void MoveJournal::append(char type, const QByteArray &payload) {
 }
 
 void MoveJournal::apply(char type, const QByteArray &payload) {
+    if (!lastRun_)
+        return;
     std::vector<JournalRun> runs;
-    std::map<quint64, size_t> byId;
-    if (type != Begin) {
-        if (!lastRun_)
-            return;
-        byId[lastRun_->id] = 0;
-        runs.push_back(std::move(*lastRun_));
-    }
+    std::map<quint64, size_t> byId{{lastRun_->id, 0}};
+    runs.push_back(std::move(*lastRun_));
     applyRecord(runs, byId, type, payload);
-    if (!runs.empty())
-        lastRun_ = std::move(runs.back());
+    lastRun_ = std::move(runs.back());
 }
 
 quint64 MoveJournal::beginRun(JournalRun::Kind kind, quint8 trigger, quint64 undoes,
@@ -395,7 +395,7 @@ quint64 MoveJournal::beginRun(JournalRun::Kind kind, quint8 trigger, quint64 und
     run.from = from;
     run.to = to;
     run.names = names;
-    append(Begin, beginPayload(run));
+    append(Begin, beginPayload(run), &run);
     return run.id;
 }
 

@@ -83,8 +83,9 @@ public:
     std::optional<JournalRun> lastRun() const;
 
 private:
-    void append(char type, const QByteArray &payload);
-    void apply(char type, const QByteArray &payload); // keeps lastRun_ up to date
+    // `begun`: the run a Begin record holds, kept as the last run.
+    void append(char type, const QByteArray &payload, const JournalRun *begun = nullptr);
+    void apply(char type, const QByteArray &payload); // a later record of lastRun_
     QStringList resolveInterruptedMoves(std::vector<JournalRun> &runs);
 
     QString path_;
